@@ -72,8 +72,10 @@ int LegacyCodec::sequenceLength(const uchar *s, const uchar *end)
 
 void LegacyCodec::appendEscapes(QByteArrayView bytes, QString *out)
 {
+    // An ASCII byte inside a broken sequence is still that character; escapes are
+    // kept for the bytes 80..FF, which is all that an escape can stand for.
     for (char b : bytes)
-        out->append(QChar(char16_t(0xDC00 + uchar(b))));
+        out->append(QChar(char16_t(uchar(b) < 0x80 ? uchar(b) : 0xDC00 + uchar(b))));
 }
 
 bool LegacyCodec::decodeRun(QByteArrayView run, QString *out)

@@ -12,8 +12,9 @@
 //
 // Decoding keeps every byte: a byte that starts no valid sequence, or a sequence that
 // does not come back as the same bytes when encoded again, becomes escapes
-// (U+DC00+byte, see TextCodec). Encoding turns escapes back into bytes and fails on a
-// character the code page cannot represent instead of writing a substitute.
+// (U+DC00+byte, see TextCodec; an ASCII byte among them stays itself). Encoding turns
+// escapes back into bytes and fails on a character the code page cannot represent
+// instead of writing a substitute.
 class LegacyCodec
 {
 public:
