@@ -28,6 +28,10 @@ public:
     bool encode(QStringView text, QByteArray *out, qsizetype *badPos);
 
 private:
+    static QStringDecoder makeDecoder();
+    static QStringEncoder makeEncoder();
+    // Readies both converters for an independent piece of text.
+    void restart();
     // Length of the multi-byte sequence at s (1, 2 or 4), 0 when s starts none.
     static int sequenceLength(const uchar *s, const uchar *end);
     // Decodes a run of whole sequences and checks that it encodes back to the same
