@@ -7,7 +7,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
+#ifdef Q_OS_UNIX
+#  include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -134,7 +136,9 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::newRow("folder") << u"folder"_s;
         QTest::newRow("device") << u"device"_s;
+#ifdef Q_OS_UNIX
         QTest::newRow("no permission") << u"no permission"_s;
+#endif
     }
 
     // A path that exists but cannot be read changes nothing and says why.
@@ -153,8 +157,10 @@ private slots:
             if (!QFile::exists(path))
                 QSKIP("no /dev/null here");
         } else {
+#ifdef Q_OS_UNIX
             if (geteuid() == 0)
                 QSKIP("permissions do not stop root from reading");
+#endif
             path = dir.filePath(u"locked.ini"_s);
             QVERIFY(TestFiles::writeBytes(path, "[X]\r\n"));
             QVERIFY(QFile::setPermissions(path, {}));
