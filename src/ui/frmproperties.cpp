@@ -16,8 +16,10 @@ namespace {
 
 constexpr int designWidth = 7215;
 constexpr int designHeight = 4320;
-// The rules run from 360 to 6840 twips: the same margin is kept on both sides.
-constexpr int ruleMargin = 360;
+// The rules run from 360 to 6840 twips; a wider dialog keeps their margins.
+constexpr int ruleLeft = 360;
+constexpr int ruleRight = 6840;
+constexpr int margin = ruleLeft;
 
 void setTextColour(QLabel *label, const QColor &colour)
 {
@@ -95,7 +97,7 @@ void frmProperties::addRule(const char16_t *name, int top)
     QPalette palette = rule->palette();
     palette.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
     rule->setPalette(palette);
-    rule->setGeometry(Twips(ruleMargin), Twips(top), Twips(designWidth - 2 * ruleMargin), 1);
+    rule->setGeometry(Twips(ruleLeft), Twips(top), Twips(ruleRight - ruleLeft), 1);
 }
 
 void frmProperties::fitWidth(QWidget *owner)
@@ -103,7 +105,7 @@ void frmProperties::fitWidth(QWidget *owner)
     int needed = Twips(designWidth);
     const QList<QLabel *> labels = findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
     for (const QLabel *label : labels)
-        needed = qMax(needed, label->geometry().right() + 1 + Twips(ruleMargin));
+        needed = qMax(needed, label->geometry().right() + 1 + Twips(margin));
 
     QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
     if (screen)
@@ -114,7 +116,7 @@ void frmProperties::fitWidth(QWidget *owner)
     setFixedSize(needed, height());
     const QList<QFrame *> rules = {findChild<QFrame *>(u"Line1"_s), findChild<QFrame *>(u"Line2"_s)};
     for (QFrame *rule : rules)
-        rule->resize(needed - 2 * Twips(ruleMargin), 1);
+        rule->resize(needed - Twips(ruleLeft) - Twips(designWidth - ruleRight), 1);
     // A path cut off by the screen's edge can still be read whole.
     auto *path = findChild<QLabel *>(u"lblPath"_s);
     if (path->geometry().right() >= needed)
