@@ -276,6 +276,22 @@ private slots:
 #endif
     }
 
+    // Saving through a symbolic link replaces the file it points to, not the link.
+    void symbolicLinkKept()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(u"real.ini"_s);
+        const QString link = dir.filePath(u"link.ini"_s);
+        QVERIFY(TestFiles::writeBytes(target, oldBytes()));
+        if (!QFile::link(target, link))
+            QSKIP("no symbolic links here");
+        IniDocument doc;
+        doc.addSection(u"New"_s);
+        QVERIFY(WriteIniFile(doc, link));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(TestFiles::readBytes(target), QByteArray("[New]\r\n"));
+    }
+
     // Wide counts: more sections and more keys in one section than 16 bits can number.
     void wideCounts()
     {
