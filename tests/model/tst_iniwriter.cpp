@@ -4,6 +4,7 @@
 #include "testfiles.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -84,6 +85,35 @@ private slots:
             const QByteArray in = TestFiles::readBytes(roundTripDir() + u'/' + name + u".ini"_s);
             const QByteArray again = readThenWrite(readThenWrite(in, dir), dir);
             QVERIFY2(again == in, TestFiles::firstDifference(again, in).constData());
+        }
+    }
+
+    void anyBytes_data()
+    {
+        QTest::addColumn<QByteArray>("mark");
+        QTest::newRow("no mark") << QByteArray();
+        QTest::newRow("utf-8 mark") << QByteArray("\xEF\xBB\xBF");
+        QTest::newRow("utf-16le mark") << QByteArray("\xFF\xFE");
+    }
+
+    // Whatever a file holds, what the writer makes of it is a fixed point of two round
+    // trips, in the encoding it was read in.
+    void anyBytes()
+    {
+        QFETCH(QByteArray, mark);
+        QRandomGenerator random(7);
+        const QByteArray pieces[] = {"[", "]", "=", "\r\n", "\r", "\n", "\xC4\xE3", "\x95]",
+                                     "\xE9\x94\xAE", "\x80", "\xFF", "k", " ", "[S]\r\n"};
+        QTemporaryDir dir;
+        for (int round = 0; round < 200; ++round) {
+            QByteArray bytes = mark;
+            const int length = int(random.bounded(60));
+            for (int i = 0; i < length; ++i)
+                bytes += pieces[random.bounded(int(std::size(pieces)))];
+            const QByteArray once = readThenWrite(bytes, dir);
+            QVERIFY2(once.startsWith(mark), bytes.toHex(' ').constData());
+            const QByteArray thrice = readThenWrite(readThenWrite(once, dir), dir);
+            QVERIFY2(thrice == once, bytes.toHex(' ').constData());
         }
     }
 
