@@ -3,13 +3,25 @@
 #include <QCollator>
 #include <QLocale>
 
-int KeyCollation::compare(QStringView a, QStringView b)
+namespace {
+// One collator for the whole run: building one per comparison would dominate a sort.
+const QCollator &collator()
 {
-    // One collator for the whole run: building one per comparison would dominate a sort.
-    static const QCollator collator = [] {
+    static const QCollator instance = [] {
         QCollator c{QLocale()};
         c.setCaseSensitivity(Qt::CaseInsensitive);
         return c;
     }();
-    return collator.compare(a, b);
+    return instance;
+}
+} // namespace
+
+int KeyCollation::compare(QStringView a, QStringView b)
+{
+    return collator().compare(a, b);
+}
+
+QCollatorSortKey KeyCollation::sortKey(const QString &name)
+{
+    return collator().sortKey(name);
 }

@@ -132,9 +132,14 @@ void KeyList::sortRows()
         return;
     std::vector<qsizetype> order(static_cast<size_t>(n));
     std::iota(order.begin(), order.end(), qsizetype(0));
+    // Each name takes part in about log n comparisons: collate it once.
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(size_t(n));
+    for (const KeyRow &row : m_rows)
+        keys.push_back(KeyCollation::sortKey(row.name()));
     const bool ascending = m_sortOrder == Qt::AscendingOrder;
     std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        const int c = KeyCollation::compare(m_rows[size_t(a)].name(), m_rows[size_t(b)].name());
+        const int c = keys[size_t(a)].compare(keys[size_t(b)]);
         return ascending ? c < 0 : c > 0;
     });
     std::vector<KeyRow> sorted;
