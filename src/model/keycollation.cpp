@@ -23,5 +23,8 @@ int KeyCollation::compare(QStringView a, QStringView b)
 
 QCollatorSortKey KeyCollation::sortKey(const QString &name)
 {
-    return collator().sortKey(name);
+    // In the C locale a sort key is the text's bytes and ignores the case setting, so
+    // fold the case here; otherwise a sort would disagree with compare().
+    static const bool cLocale = collator().locale().language() == QLocale::C;
+    return collator().sortKey(cLocale ? name.toCaseFolded() : name);
 }
