@@ -250,7 +250,7 @@ void TestKeyCommands::changeDataRenamesOnly()
 void TestKeyCommands::changeDataKeepsSortedListSorted()
 {
     IniDocument doc;
-    buildDocument(doc, {u"s1:a=1,c=C:\\x,e=5"_s});
+    buildDocument(doc, {u"s1:a=1,C=C:\\x,e=5"_s});
     doc.setSorting(2, true);
     doc.setSelectedNode(2);
     doc.setCurrentRow(2, 1, true);
