@@ -137,6 +137,31 @@ void benchCollationSplit()
     });
     row(u"  stable sort by those keys"_s, 0, qint64(rows.size()), msSince(timer));
 
+    // The same sort with each key next to its row number: one indirection fewer.
+    std::vector<std::pair<QCollatorSortKey, qsizetype>> pairs;
+    pairs.reserve(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        pairs.emplace_back(keys[i], qsizetype(i));
+    timer.start();
+    std::stable_sort(pairs.begin(), pairs.end(), [](const auto &a, const auto &b) {
+        return a.first.compare(b.first) < 0;
+    });
+    row(u"  stable sort of (key, row) pairs"_s, 0, qint64(rows.size()), msSince(timer));
+    pairs = {};
+
+    std::vector<KeyRow> moving = rows;
+    timer.start();
+    std::vector<KeyRow> sorted;
+    sorted.reserve(moving.size());
+    for (const qsizetype from : order)
+        sorted.push_back(std::move(moving[size_t(from)]));
+    row(u"  rows moved into their sorted order"_s, 0, qint64(rows.size()), msSince(timer));
+    timer.start();
+    keys = {};
+    sorted = {};
+    moving = {};
+    row(u"  keys and rows freed"_s, 0, qint64(rows.size()), msSince(timer));
+
     std::iota(order.begin(), order.end(), qsizetype(0));
     timer.start();
     std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
