@@ -131,6 +131,7 @@ signals:
     void rowInserted(int member, qsizetype pos);
     void rowAboutToBeRemoved(int member, qsizetype pos);
     void rowRemoved(int member, qsizetype pos);
+    // A renamed row of a sorted list moves from `from` to its final position `to`.
     void rowAboutToBeMoved(int member, qsizetype from, qsizetype to);
     void rowMoved(int member, qsizetype from, qsizetype to);
     void rowChanged(int member, qsizetype pos);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCollatorSortKey>
 #include <QString>
 #include <QStringView>
 
@@ -12,4 +13,7 @@ public:
     // Negative, zero or positive as a sorts before, with or after b.
     static int compare(QStringView a, QStringView b);
     static bool lessThan(QStringView a, QStringView b) { return compare(a, b) < 0; }
+    // A key that compares as compare() does; cheaper than compare() when one name takes
+    // part in many comparisons, as in a sort.
+    static QCollatorSortKey sortKey(const QString &name);
 };

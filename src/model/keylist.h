@@ -21,6 +21,11 @@ public:
     const KeyRow &row(qsizetype pos) const { return m_rows[size_t(pos)]; }
     const std::vector<KeyRow> &rows() const { return m_rows; }
 
+    // Where a row named `name` would stand while the list is sorted: after every row
+    // that sorts before or equal to it. `skip` is the row's own position when it is in
+    // the list already, else -1. Only meaningful while sorted().
+    qsizetype sortedPosition(const QString &name, qsizetype skip) const;
+
     qsizetype current() const { return m_current; }
     bool currentSelected() const { return m_current >= 0 && m_currentSelected; }
 
@@ -49,7 +54,6 @@ public:
     std::vector<KeyRow> takeRows();
 
 private:
-    qsizetype sortedPosition(const QString &name, qsizetype skip) const;
     void sortRows();
 
     std::vector<KeyRow> m_rows;
