@@ -35,13 +35,14 @@ void SectionTreeModel::connectDocument()
     connect(&m_doc, &IniDocument::sectionAboutToBeRemoved, this, [this](int treeIndex) {
         beginRemoveRows(indexOfNode(1), treeIndex - 2, treeIndex - 2);
     });
-    connect(&m_doc, &IniDocument::sectionRemoved, this, [this](int treeIndex) {
-        // The numbers after the removed node moved down by one.
-        if (m_shownSelected == treeIndex)
-            m_shownSelected = 0;
-        else if (m_shownSelected > treeIndex)
-            --m_shownSelected;
+    connect(&m_doc, &IniDocument::sectionRemoved, this, [this] {
         endRemoveRows();
+        // The removal renumbers the nodes after it, and the selected node with them.
+        const int before = m_shownSelected;
+        m_shownSelected = m_doc.selectedNode();
+        if (before != m_shownSelected && m_doc.isNode(before))
+            nodeChanged(before);
+        nodeChanged(m_shownSelected);
     });
     connect(&m_doc, &IniDocument::nodeTextChanged, this, &SectionTreeModel::nodeChanged);
     connect(&m_doc, &IniDocument::selectedNodeChanged, this, [this](int treeIndex) {
