@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <QStringView>
+
+// The legacy code page of INI files: GB18030 (a superset of code page 936) decoded
+// through the system's ICU, or the ANSI code page on Windows.
+//
+// Decoding keeps every byte: a byte that starts no valid sequence, or a sequence that
+// does not come back as the same bytes when encoded again, becomes escapes
+// (U+DC00+byte, see TextCodec). Encoding turns escapes back into bytes and fails on a
+// character the code page cannot represent instead of writing a substitute.
+class LegacyCodec
+{
+public:
+    LegacyCodec();
+
+    static QString name();
+
+    QString decode(QByteArrayView bytes);
+    // Appends to *out; on failure returns false with *badPos at the first character
+    // that cannot be represented (out then holds a partial result).
+    bool encode(QStringView text, QByteArray *out, qsizetype *badPos);
+
+private:
+    // Length of the multi-byte sequence at s (1, 2 or 4), 0 when s starts none.
+    static int sequenceLength(const uchar *s, const uchar *end);
+    // Decodes a run of whole sequences and checks that it encodes back to the same
+    // bytes; false when it does not.
+    bool decodeRun(QByteArrayView run, QString *out);
+    bool encodeRun(QStringView run, QByteArray *out);
+    static void appendEscapes(QByteArrayView bytes, QString *out);
+
+    QStringDecoder m_decoder;
+    QStringEncoder m_encoder;
+};

@@ -1,0 +1,248 @@
+#include "frmchangedata.h"
+
+#include "modapp.h"
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+using modApp::Twips;
+using modApp::TwipsRect;
+
+namespace {
+
+constexpr int kindNumber = 1;
+constexpr int kindBoolean = 2;
+constexpr int kindText = 3;
+constexpr int kindPath = 4;
+
+// Only the ASCII digits count: other scripts' digits are characters the filter discards.
+bool isAsciiDigits(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+
+bool isClipboardShortcut(QKeyEvent *event)
+{
+    return event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Copy)
+        || event->matches(QKeySequence::Cut);
+}
+
+} // namespace
+
+frmChangeData::frmChangeData(QWidget *owner, const ValueEditRequest &request,
+                             FileDialogState &dialogs,
+                             std::function<bool(FileDialogState &)> showOpenDialog)
+    : m_dialogs(dialogs), m_showOpenDialog(std::move(showOpenDialog)),
+      m_valueKind(request.valueKind)
+{
+    setObjectName(u"frmChangeData"_s);
+    modApp::InitIcons();
+    modApp::PrepareDialog(this, owner, u"查看/修改数值"_s, QSize(Twips(5775), Twips(3135)));
+    createControls();
+    loadRequest(request);
+    modApp::CentreOnScreen(this, owner);
+}
+
+void frmChangeData::createControls()
+{
+    m_label1 = new QLabel(u"名称："_s, this);
+    m_label1->setObjectName(u"Label1"_s);
+    m_label1->move(Twips(240), Twips(600));
+    m_label1->adjustSize();
+
+    m_txtName = new QLineEdit(this);
+    m_txtName->setObjectName(u"txtName"_s);
+    m_txtName->setGeometry(TwipsRect(240, 960, 5055, 285));
+
+    m_label2 = new QLabel(u"数值："_s, this);
+    m_label2->setObjectName(u"Label2"_s);
+    m_label2->move(Twips(240), Twips(1440));
+    m_label2->adjustSize();
+
+    m_txtData = new QLineEdit(this);
+    m_txtData->setObjectName(u"txtData"_s);
+    m_txtData->setGeometry(TwipsRect(240, 1800, 4455, 285));
+
+    m_cmbBoolean = new QComboBox(this);
+    m_cmbBoolean->setObjectName(u"cmbBoolean"_s);
+    m_cmbBoolean->setGeometry(TwipsRect(240, 1800, 1455, 300));
+
+    m_cmdBrowse = new QPushButton(u"..."_s, this);
+    m_cmdBrowse->setObjectName(u"cmdBrowse"_s);
+    m_cmdBrowse->setGeometry(TwipsRect(4800, 1800, 495, 255));
+
+    m_cmdOK = new QPushButton(u"确定"_s, this);
+    m_cmdOK->setObjectName(u"cmdOK"_s);
+    m_cmdOK->setGeometry(TwipsRect(2880, 2400, 1095, 375));
+
+    m_cmdCancel = new QPushButton(u"取消"_s, this);
+    m_cmdCancel->setObjectName(u"cmdCancel"_s);
+    m_cmdCancel->setGeometry(TwipsRect(4200, 2400, 1095, 375));
+
+    // No button reacts to Enter: a QDialog would otherwise make one its default.
+    for (QPushButton *button : {m_cmdBrowse, m_cmdOK, m_cmdCancel}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    m_cmdOK->setFont(modApp::DialogButtonFont());
+    m_cmdCancel->setFont(modApp::DialogButtonFont());
+
+    setTabOrder(m_txtData, m_txtName);
+    setTabOrder(m_txtName, m_cmbBoolean);
+    setTabOrder(m_cmbBoolean, m_cmdOK);
+    setTabOrder(m_cmdOK, m_cmdCancel);
+    setTabOrder(m_cmdCancel, m_cmdBrowse);
+
+    modApp::SetFlatEdge(m_txtName);
+    modApp::SetFlatEdge(m_txtData);
+    modApp::SetFlatEdge(m_cmdBrowse);
+
+    connect(m_cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_cmdBrowse, &QPushButton::clicked, this, &frmChangeData::cmdBrowse_Click);
+}
+
+void frmChangeData::loadRequest(const ValueEditRequest &request)
+{
+    m_cmbBoolean->addItem(u"True"_s);
+    m_cmbBoolean->addItem(u"False"_s);
+    m_txtName->setText(request.keyName);
+    m_txtData->setText(request.keyData);
+
+    const bool isBoolean = m_valueKind == kindBoolean;
+    m_txtData->setVisible(!isBoolean);
+    m_cmbBoolean->setVisible(isBoolean);
+    m_cmdBrowse->setVisible(m_valueKind == kindPath);
+    if (isBoolean)
+        m_cmbBoolean->setCurrentIndex(request.keyData == u"True"_s ? 0 : 1);
+    else if (m_valueKind == kindPath)
+        m_txtData->resize(Twips(4575), m_txtData->height());
+    else if (m_valueKind == kindNumber || m_valueKind == kindText)
+        m_txtData->resize(Twips(5055), m_txtData->height());
+
+    if (m_valueKind == kindNumber) {
+        m_txtData->installEventFilter(this);
+        m_txtData->setAttribute(Qt::WA_InputMethodEnabled, false);
+    }
+
+    m_txtData->selectAll();
+    if (isBoolean)
+        m_txtName->setFocus();
+    else
+        m_txtData->setFocus();
+}
+
+ValueEditRequest frmChangeData::result() const
+{
+    ValueEditRequest edited;
+    edited.keyName = m_txtName->text();
+    edited.keyData = m_valueKind == kindBoolean ? m_cmbBoolean->currentText() : m_txtData->text();
+    edited.valueKind = m_valueKind;
+    return edited;
+}
+
+void frmChangeData::cmdBrowse_Click()
+{
+    m_dialogs.title = u"浏览..."_s;
+    m_dialogs.filter = u"全部文件 (*.*)|*.*"_s;
+    if (!m_showOpenDialog || !m_showOpenDialog(m_dialogs))
+        return;
+    m_txtData->setText(QDir::toNativeSeparators(m_dialogs.fileName));
+    m_dialogs.fileName.clear();
+}
+
+void frmChangeData::keyPressEvent(QKeyEvent *event)
+{
+    // QDialog would reject on Escape and click a default button on Enter; this dialog
+    // binds neither key.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+bool frmChangeData::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_txtData && m_valueKind == kindNumber)
+        return filterNumberEvent(event);
+    return QDialog::eventFilter(watched, event);
+}
+
+// Number data takes only typed digits and Backspace. Every other way text could arrive
+// (characters, clipboard keys, input methods, the context menu's Paste, the X11
+// middle-button paste, drops) is stopped here; keys that type nothing pass.
+bool frmChangeData::filterNumberEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (isClipboardShortcut(key)) {
+            // Claim the key so no shortcut elsewhere fires; the key press is then dropped.
+            key->accept();
+            return true;
+        }
+        return false;
+    }
+    case QEvent::KeyPress: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        switch (key->key()) {
+        case Qt::Key_Backspace:
+        case Qt::Key_Delete:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return false;
+        default:
+            break;
+        }
+        if (isClipboardShortcut(key))
+            return true;
+        return !key->text().isEmpty() && !isAsciiDigits(key->text());
+    }
+    case QEvent::InputMethod: {
+        auto *input = static_cast<QInputMethodEvent *>(event);
+        return !input->commitString().isEmpty() || !input->preeditString().isEmpty();
+    }
+    case QEvent::MouseButtonRelease:
+        return static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        event->ignore();
+        return true;
+    case QEvent::ContextMenu: {
+        auto *context = static_cast<QContextMenuEvent *>(event);
+        QMenu *menu = m_txtData->createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        // Drop whatever would insert text: Paste and the control-character submenu.
+        const QList<QAction *> actions = menu->actions();
+        for (QAction *action : actions) {
+            if (action->objectName() == u"edit-paste"_s || action->menu())
+                menu->removeAction(action);
+        }
+        menu->popup(context->globalPos());
+        return true;
+    }
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "commandhost.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The value editor: a modal dialog that shows one key's name and data and lets the user
+// change them. The value kind of the request decides the data control: a True/False
+// choice for Boolean (2), a text box with a "..." browse button for Path (4), a text box
+// that takes only typed digits for Number (1), and a plain text box for Text (3) or any
+// other code. The data text starts selected.
+//
+// Neither Enter nor Escape does anything: only OK accepts, and only Cancel or the close
+// box rejects. The dialog writes nothing itself; after exec() returns Accepted the caller
+// reads result().
+class frmChangeData : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // owner: the main window (the dialog is centred on its screen).
+    // dialogs: the main window's shared file dialog state, used and changed by browse.
+    // showOpenDialog: shows the open dialog for that state; false when cancelled.
+    frmChangeData(QWidget *owner, const ValueEditRequest &request, FileDialogState &dialogs,
+                  std::function<bool(FileDialogState &)> showOpenDialog);
+
+    // The name and data to write, and the request's value kind. For Boolean the data is
+    // the chosen entry, "True" or "False". Meaningful after exec() returned Accepted.
+    ValueEditRequest result() const;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createControls();
+    void loadRequest(const ValueEditRequest &request);
+    void cmdBrowse_Click();
+    bool filterNumberEvent(QEvent *event);
+
+    FileDialogState &m_dialogs;
+    std::function<bool(FileDialogState &)> m_showOpenDialog;
+    int m_valueKind;
+
+    QLabel *m_label1 = nullptr;
+    QLabel *m_label2 = nullptr;
+    QLineEdit *m_txtName = nullptr;
+    QLineEdit *m_txtData = nullptr;
+    QComboBox *m_cmbBoolean = nullptr;
+    QPushButton *m_cmdBrowse = nullptr;
+    QPushButton *m_cmdOK = nullptr;
+    QPushButton *m_cmdCancel = nullptr;
+};

@@ -1,0 +1,71 @@
+#include "modapp.h"
+
+#include <QDialog>
+#include <QFont>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+using namespace Qt::StringLiterals;
+
+// Q_INIT_RESOURCE cannot be used inside a namespace. Calling it also keeps the resource
+// object of this static library from being dropped by the linker.
+static void initIconResource()
+{
+    Q_INIT_RESOURCE(icons);
+}
+
+namespace modApp {
+
+void InitIcons()
+{
+    initIconResource();
+}
+
+void SetFlatEdge(QWidget *w)
+{
+    // A style sheet border replaces the style's own frame; the rule is appended so
+    // that an earlier sheet on the control stays in force.
+    QString sheet = w->styleSheet();
+    if (!sheet.isEmpty())
+        sheet += u'\n';
+    sheet += u"border: 1px solid #808080;"_s;
+    w->setStyleSheet(sheet);
+}
+
+void PrepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSize clientSize)
+{
+    // A parented Qt::Dialog is a transient window of its owner: window managers keep it
+    // off the taskbar. CustomizeWindowHint drops the buttons not asked for here.
+    dialog->setParent(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                 | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    dialog->setWindowTitle(caption);
+    dialog->setModal(true);
+    dialog->setAutoFillBackground(true);
+    QPalette palette = dialog->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    dialog->setPalette(palette);
+    dialog->setFixedSize(clientSize);
+}
+
+void CentreOnScreen(QWidget *window, QWidget *owner)
+{
+    QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // Moving before the first show also stops QDialog from placing it over the owner.
+    QRect frame(QPoint(), window->size());
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
+
+QFont DialogButtonFont()
+{
+    QFont font;
+    font.setFamilies({u"宋体"_s, u"SimSun"_s, u"NSimSun"_s});
+    font.setPointSize(9);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+} // namespace modApp

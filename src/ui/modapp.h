@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QRect>
+
+class QDialog;
+class QFont;
+class QWidget;
+
+// Small helpers shared by the dialogs.
+namespace modApp {
+
+// Gives a control a thin, flat one-pixel grey edge in place of the style's sunken frame.
+// Whatever style sheet the control already has is kept; nothing is checked.
+void SetFlatEdge(QWidget *w);
+
+// Converts a design measure in twips to device-independent pixels (15 twips a pixel).
+constexpr int Twips(int twips) { return twips / 15; }
+inline QRect TwipsRect(int left, int top, int width, int height)
+{
+    return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
+}
+
+// Makes dialog a modal, white, fixed-size dialog window owned by owner: title and close
+// box only (no minimise or maximise button), no taskbar entry of its own.
+void PrepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSize clientSize);
+
+// Moves a top-level window so that it sits in the middle of the screen that shows owner
+// (the primary screen without an owner). Call once the window has its final size.
+void CentreOnScreen(QWidget *window, QWidget *owner);
+
+// Registers the pictures under ":/icons/". The dialogs call it; a window that shows the
+// pictures without having made a dialog first calls it once at start. Harmless to repeat.
+void InitIcons();
+
+// The push-button font of the dialogs: 宋体 9 pt, or the nearest the system has.
+QFont DialogButtonFont();
+
+} // namespace modApp
