@@ -57,7 +57,14 @@ frmINI::frmINI(QWidget *parent) : QMainWindow(parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-frmINI::~frmINI() = default;
+frmINI::~frmINI()
+{
+    // The views and models read the document, a member, which is gone before the
+    // base class deletes its children: let them go first.
+    delete m_client;
+    delete m_treeModel;
+    delete m_keyModel;
+}
 
 void frmINI::createViews()
 {

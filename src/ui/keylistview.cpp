@@ -93,7 +93,9 @@ void KeyListView::mousePressEvent(QMouseEvent *event)
 void KeyListView::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
+        // A Ctrl+click takes its selected row away only on release.
         QTreeView::mouseReleaseEvent(event);
+        takeUserRow();
         return;
     }
     event->accept();
