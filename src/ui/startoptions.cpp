@@ -30,7 +30,7 @@ StartOptions StartOptions::parse(const QStringList &arguments)
     parser.setApplicationDescription(u"Tarnwick：INI 配置文件编辑器"_s);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    parser.addPositionalArgument(u"file"_s, u"启动时打开的 INI 文件"_s, u"[文件]"_s);
+    parser.addPositionalArgument(u"文件"_s, u"启动时打开的 INI 文件"_s, u"[文件]"_s);
 
     StartOptions options;
     const QString program = u"tarnwick"_s;
