@@ -3,6 +3,7 @@
 #include "modapp.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QInputMethodEvent>
@@ -219,8 +220,13 @@ bool frmChangeData::filterNumberEvent(QEvent *event)
         return !key->text().isEmpty() && !isAsciiDigits(key->text());
     }
     case QEvent::InputMethod: {
+        // An input method may pass plain digits through; anything else it composes or
+        // commits is dropped, and so is a commit that replaces text around the cursor.
         auto *input = static_cast<QInputMethodEvent *>(event);
-        return !input->commitString().isEmpty() || !input->preeditString().isEmpty();
+        const QString commit = input->commitString();
+        if (!input->preeditString().isEmpty() || input->replacementLength() != 0)
+            return true;
+        return !commit.isEmpty() && !isAsciiDigits(commit);
     }
     case QEvent::MouseButtonRelease:
         return static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton;
@@ -234,9 +240,12 @@ bool frmChangeData::filterNumberEvent(QEvent *event)
         QMenu *menu = m_txtData->createStandardContextMenu();
         menu->setAttribute(Qt::WA_DeleteOnClose);
         // Drop whatever would insert text: Paste and the control-character submenu.
+        // Older Qt names no action, so Paste is also known by its (translated) caption.
+        const QString pasteCaption = QCoreApplication::translate("QLineEdit", "&Paste");
         const QList<QAction *> actions = menu->actions();
         for (QAction *action : actions) {
-            if (action->objectName() == u"edit-paste"_s || action->menu())
+            if (action->objectName() == u"edit-paste"_s || action->menu()
+                || action->text().section(u'\t', 0, 0) == pasteCaption)
                 menu->removeAction(action);
         }
         menu->popup(context->globalPos());

@@ -14,10 +14,12 @@ using modApp::Twips;
 
 namespace {
 
-constexpr int designWidth = 7215;
-constexpr int designHeight = 4320;
-// The rules run from 360 to 6840 twips: the same margin is kept on both sides.
-constexpr int ruleMargin = 360;
+constexpr int baseWidth = 7215;
+constexpr int baseHeight = 4320;
+// The rules run from 360 to 6840 twips; a wider dialog keeps their margins.
+constexpr int ruleLeft = 360;
+constexpr int ruleRight = 6840;
+constexpr int margin = ruleLeft;
 
 void setTextColour(QLabel *label, const QColor &colour)
 {
@@ -32,7 +34,7 @@ frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
 {
     setObjectName(u"frmProperties"_s);
     modApp::InitIcons();
-    modApp::PrepareDialog(this, owner, u"属性"_s, QSize(Twips(designWidth), Twips(designHeight)));
+    modApp::PrepareDialog(this, owner, u"属性"_s, QSize(Twips(baseWidth), Twips(baseHeight)));
 
     auto *image = new QLabel(this);
     image->setObjectName(u"Image1"_s);
@@ -95,26 +97,26 @@ void frmProperties::addRule(const char16_t *name, int top)
     QPalette palette = rule->palette();
     palette.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
     rule->setPalette(palette);
-    rule->setGeometry(Twips(ruleMargin), Twips(top), Twips(designWidth - 2 * ruleMargin), 1);
+    rule->setGeometry(Twips(ruleLeft), Twips(top), Twips(ruleRight - ruleLeft), 1);
 }
 
 void frmProperties::fitWidth(QWidget *owner)
 {
-    int needed = Twips(designWidth);
+    int needed = Twips(baseWidth);
     const QList<QLabel *> labels = findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
     for (const QLabel *label : labels)
-        needed = qMax(needed, label->geometry().right() + 1 + Twips(ruleMargin));
+        needed = qMax(needed, label->geometry().right() + 1 + Twips(margin));
 
     QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
     if (screen)
-        needed = qMin(needed, qMax(Twips(designWidth), screen->availableGeometry().width()));
+        needed = qMin(needed, qMax(Twips(baseWidth), screen->availableGeometry().width()));
     if (needed == width())
         return;
 
     setFixedSize(needed, height());
     const QList<QFrame *> rules = {findChild<QFrame *>(u"Line1"_s), findChild<QFrame *>(u"Line2"_s)};
     for (QFrame *rule : rules)
-        rule->resize(needed - 2 * Twips(ruleMargin), 1);
+        rule->resize(needed - Twips(ruleLeft) - Twips(baseWidth - ruleRight), 1);
     // A path cut off by the screen's edge can still be read whole.
     auto *path = findChild<QLabel *>(u"lblPath"_s);
     if (path->geometry().right() >= needed)

@@ -13,7 +13,7 @@ namespace modApp {
 // Whatever style sheet the control already has is kept; nothing is checked.
 void SetFlatEdge(QWidget *w);
 
-// Converts a design measure in twips to device-independent pixels (15 twips a pixel).
+// Converts a layout measure in twips to device-independent pixels (15 twips a pixel).
 constexpr int Twips(int twips) { return twips / 15; }
 inline QRect TwipsRect(int left, int top, int width, int height)
 {

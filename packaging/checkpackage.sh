@@ -1,0 +1,49 @@
+#!/bin/sh
+# Builds the Debian package, unpacks it into a scratch root with dpkg -x, checks that the
+# installed files are there and that the program answers --version offscreen.
+# Exits with 77 (skipped) while the program has no command line yet.
+# Usage: checkpackage.sh CPACK BUILD_DIR SCRATCH_DIR MAIN_SOURCE VERSION
+set -eu
+cpack=$1 build=$2 scratch=$3 main_source=$4 version=$5
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+skip() { echo "SKIP: $*"; exit 77; }
+
+rm -rf "$scratch"
+mkdir -p "$scratch/root"
+(cd "$build" && "$cpack" -G DEB -B "$scratch" --config "$build/CPackConfig.cmake") >"$scratch/cpack.log" 2>&1 \
+    || { cat "$scratch/cpack.log"; fail "cpack"; }
+set -- "$scratch"/*.deb
+[ $# -eq 1 ] && [ -f "$1" ] || fail "expected one .deb in $scratch"
+deb=$1
+
+dpkg -x "$deb" "$scratch/root"
+fields=$(dpkg --field "$deb" Package Depends Recommends)
+echo "$fields"
+for expected in "Package: tarnwick" libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 qt6-qpa-plugins \
+                "Recommends: qt6-translations-l10n"; do
+    case $fields in *"$expected"*) ;; *) fail "package fields lack \"$expected\"" ;; esac
+done
+case $fields in *-dev*) fail "package depends on a development package" ;; esac
+
+root=$scratch/root/usr
+for file in share/applications/tarnwick.desktop share/mime/packages/tarnwick.xml \
+            share/icons/hicolor/scalable/apps/tarnwick.svg; do
+    [ -s "$root/$file" ] || fail "missing from the package: /usr/$file"
+done
+for size in 16 32 48 64 128 256; do
+    [ -s "$root/share/icons/hicolor/${size}x$size/apps/tarnwick.png" ] \
+        || fail "missing from the package: the ${size}x$size icon"
+done
+
+program=$root/bin/tarnwick
+if [ ! -x "$program" ]; then
+    [ -f "$main_source" ] || skip "the program is not built yet"
+    fail "missing from the package: /usr/bin/tarnwick"
+fi
+grep -q -e addVersionOption -e '--version' "$main_source" || skip "the program does not answer --version yet"
+
+output=$(QT_QPA_PLATFORM=offscreen timeout 30 "$program" --version) || fail "tarnwick --version: exit $?"
+echo "tarnwick --version: $output"
+case $output in *"$version"*) ;; *) fail "tarnwick --version does not name version $version" ;; esac
+echo "package check passed: $deb"

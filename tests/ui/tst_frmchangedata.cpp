@@ -1,0 +1,401 @@
+#include "frmchangedata.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Key strokes as combined key-and-modifier values, so they fit a data column.
+using Strokes = QList<int>;
+
+int stroke(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    return QKeyCombination(modifiers, key).toCombined();
+}
+
+struct Editor
+{
+    explicit Editor(int kind, const QString &data, const QString &name = u"Name"_s)
+        : dialog(nullptr, ValueEditRequest{name, data, kind}, dialogs, [this](FileDialogState &s) {
+              ++browseCalls;
+              seenTitle = s.title;
+              seenFilter = s.filter;
+              if (browseAnswer.isNull())
+                  return false;
+              s.fileName = browseAnswer;
+              return true;
+          })
+    {
+    }
+
+    template<typename T> T *find(const QString &name) { return dialog.findChild<T *>(name); }
+    QLineEdit *txtData() { return find<QLineEdit>(u"txtData"_s); }
+    QLineEdit *txtName() { return find<QLineEdit>(u"txtName"_s); }
+    QComboBox *cmbBoolean() { return find<QComboBox>(u"cmbBoolean"_s); }
+    QPushButton *button(const QString &name) { return find<QPushButton>(name); }
+
+    FileDialogState dialogs{u"old title"_s, u"old filter"_s, u"/start/dir"_s, u"keep.ini"_s};
+    QString browseAnswer;
+    int browseCalls = 0;
+    QString seenTitle;
+    QString seenFilter;
+    frmChangeData dialog;
+};
+
+} // namespace
+
+class tst_frmChangeData : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void window();
+    void controlsForKind_data();
+    void controlsForKind();
+    void typing_data();
+    void typing();
+    void inputMethod_data();
+    void inputMethod();
+    void contextMenuPaste_data();
+    void contextMenuPaste();
+    void dropOnNumber();
+    void browse_data();
+    void browse();
+    void resultOnOk_data();
+    void resultOnOk();
+    void cancelAndCloseBox_data();
+    void cancelAndCloseBox();
+    void enterAndEscapeDoNothing();
+    void freshChoicesEachTime();
+};
+
+void tst_frmChangeData::window()
+{
+    Editor e(3, u"x"_s);
+    QCOMPARE(e.dialog.objectName(), u"frmChangeData"_s);
+    QCOMPARE(e.dialog.windowTitle(), u"查看/修改数值"_s);
+    QCOMPARE(e.dialog.size(), QSize(385, 209));
+    QVERIFY(e.dialog.isModal());
+    const Qt::WindowFlags flags = e.dialog.windowFlags();
+    QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QCOMPARE(e.dialog.palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(e.txtName()->geometry(), QRect(16, 64, 337, 19));
+    QCOMPARE(e.button(u"cmdOK"_s)->geometry(), QRect(192, 160, 73, 25));
+    QCOMPARE(e.button(u"cmdCancel"_s)->geometry(), QRect(280, 160, 73, 25));
+    QCOMPARE(e.button(u"cmdOK"_s)->text(), u"确定"_s);
+    QCOMPARE(e.button(u"cmdCancel"_s)->text(), u"取消"_s);
+    QCOMPARE(e.find<QWidget>(u"Label1"_s)->pos(), QPoint(16, 40));
+    QCOMPARE(e.find<QWidget>(u"Label2"_s)->pos(), QPoint(16, 96));
+    for (QPushButton *b : e.dialog.findChildren<QPushButton *>())
+        QVERIFY2(!b->autoDefault() && !b->isDefault(), qPrintable(b->objectName()));
+}
+
+void tst_frmChangeData::controlsForKind_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<int>("dataWidth"); // 0: the text box is hidden
+    QTest::addColumn<bool>("browseShown");
+    QTest::addColumn<QString>("choice"); // empty: the choice list is hidden
+
+    QTest::newRow("number") << 1 << u"-3.5"_s << 337 << false << QString();
+    QTest::newRow("text") << 3 << u"(Empty)"_s << 337 << false << QString();
+    QTest::newRow("path") << 4 << u"C:\\Windows\\win.ini"_s << 305 << true << QString();
+    QTest::newRow("true") << 2 << u"True"_s << 0 << false << u"True"_s;
+    QTest::newRow("false") << 2 << u"False"_s << 0 << false << u"False"_s;
+}
+
+void tst_frmChangeData::controlsForKind()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, data);
+    QFETCH(int, dataWidth);
+    QFETCH(bool, browseShown);
+    QFETCH(QString, choice);
+
+    Editor e(kind, data);
+    e.dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e.dialog));
+
+    QCOMPARE(e.txtData()->isVisible(), dataWidth != 0);
+    QCOMPARE(e.txtData()->text(), data);
+    QCOMPARE(e.txtData()->selectedText(), data);
+    if (dataWidth != 0) {
+        QCOMPARE(e.txtData()->geometry(), QRect(16, 120, dataWidth, 19));
+        QCOMPARE(QApplication::focusWidget(), e.txtData());
+    }
+    QCOMPARE(e.button(u"cmdBrowse"_s)->isVisible(), browseShown);
+    if (browseShown)
+        QCOMPARE(e.button(u"cmdBrowse"_s)->geometry(), QRect(320, 120, 33, 17));
+    QCOMPARE(e.cmbBoolean()->isVisible(), !choice.isEmpty());
+    if (!choice.isEmpty()) {
+        QCOMPARE(e.cmbBoolean()->currentText(), choice);
+        QCOMPARE(e.cmbBoolean()->geometry(), QRect(16, 120, 97, 20));
+    }
+}
+
+void tst_frmChangeData::typing_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<Strokes>("keys");
+    QTest::addColumn<QString>("expected");
+
+    const int end = stroke(Qt::Key_End);
+    QTest::newRow("digits typed") << 1 << u"12"_s << Strokes{end, stroke(Qt::Key_4), stroke(Qt::Key_0)} << u"1240"_s;
+    QTest::newRow("digit replaces selection") << 1 << u"-5"_s << Strokes{stroke(Qt::Key_7)} << u"7"_s;
+    QTest::newRow("minus, point, blank") << 1 << u"12"_s
+        << Strokes{end, stroke(Qt::Key_Minus), stroke(Qt::Key_Period), stroke(Qt::Key_Space)} << u"12"_s;
+    QTest::newRow("letters and enter") << 1 << u"12"_s
+        << Strokes{end, stroke(Qt::Key_A), stroke(Qt::Key_E), stroke(Qt::Key_Return)} << u"12"_s;
+    QTest::newRow("backspace") << 1 << u"123"_s << Strokes{end, stroke(Qt::Key_Backspace)} << u"12"_s;
+    QTest::newRow("delete and arrows") << 1 << u"123"_s
+        << Strokes{stroke(Qt::Key_Home), stroke(Qt::Key_Right), stroke(Qt::Key_Delete)} << u"13"_s;
+    QTest::newRow("ctrl+v") << 1 << u"12"_s << Strokes{end, stroke(Qt::Key_V, Qt::ControlModifier)} << u"12"_s;
+    QTest::newRow("shift+insert") << 1 << u"12"_s << Strokes{end, stroke(Qt::Key_Insert, Qt::ShiftModifier)} << u"12"_s;
+    QTest::newRow("ctrl+x") << 1 << u"12"_s << Strokes{stroke(Qt::Key_X, Qt::ControlModifier)} << u"12"_s;
+    QTest::newRow("ctrl+c") << 1 << u"12"_s << Strokes{stroke(Qt::Key_C, Qt::ControlModifier)} << u"12"_s;
+    QTest::newRow("text takes everything") << 3 << u"ab"_s
+        << Strokes{end, stroke(Qt::Key_Minus), stroke(Qt::Key_Period), stroke(Qt::Key_V, Qt::ControlModifier)}
+        << u"ab-.99"_s;
+    QTest::newRow("path takes everything") << 4 << u"C:\\a"_s
+        << Strokes{end, stroke(Qt::Key_Space), stroke(Qt::Key_V, Qt::ControlModifier)} << u"C:\\a 99"_s;
+}
+
+void tst_frmChangeData::typing()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, data);
+    QFETCH(Strokes, keys);
+    QFETCH(QString, expected);
+
+    QGuiApplication::clipboard()->setText(u"99"_s);
+    Editor e(kind, data);
+    e.dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e.dialog));
+    for (int key : keys) {
+        const QKeyCombination combination = QKeyCombination::fromCombined(key);
+        QTest::keyClick(e.txtData(), combination.key(), combination.keyboardModifiers());
+    }
+    QCOMPARE(e.txtData()->text(), expected);
+    // Neither a discarded copy nor a discarded cut reaches the clipboard.
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"99"_s);
+    QVERIFY(e.dialog.isVisible());
+}
+
+void tst_frmChangeData::inputMethod_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("commit");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("chinese on number") << 1 << u"中文"_s << u"12"_s;
+    QTest::newRow("wide digit on number") << 1 << u"５"_s << u"12"_s;
+    QTest::newRow("minus on number") << 1 << u"-"_s << u"12"_s;
+    QTest::newRow("digit on number") << 1 << u"5"_s << u"125"_s;
+    QTest::newRow("chinese on text") << 3 << u"中文"_s << u"12中文"_s;
+}
+
+void tst_frmChangeData::inputMethod()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, commit);
+    QFETCH(QString, expected);
+
+    Editor e(kind, u"12"_s);
+    e.txtData()->deselect();
+    e.txtData()->end(false);
+    QInputMethodEvent event;
+    event.setCommitString(commit);
+    QApplication::sendEvent(e.txtData(), &event);
+    QCOMPARE(e.txtData()->text(), expected);
+}
+
+void tst_frmChangeData::contextMenuPaste_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("pasteOffered");
+
+    QTest::newRow("number") << 1 << false;
+    QTest::newRow("text") << 3 << true;
+}
+
+void tst_frmChangeData::contextMenuPaste()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, pasteOffered);
+
+    QGuiApplication::clipboard()->setText(u"99"_s);
+    Editor e(kind, u"12"_s);
+    e.dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e.dialog));
+    QLineEdit *data = e.txtData();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), data->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(data, &event);
+
+    auto *menu = data->findChild<QMenu *>();
+    QVERIFY(menu);
+    const QString pasteCaption = QCoreApplication::translate("QLineEdit", "&Paste");
+    bool hasPaste = false;
+    for (QAction *action : menu->actions()) {
+        hasPaste = hasPaste || action->text().startsWith(pasteCaption);
+        if (kind == 1)
+            QVERIFY(!action->menu());
+    }
+    QVERIFY(!menu->actions().isEmpty());
+    QCOMPARE(hasPaste, pasteOffered);
+    menu->close();
+    QCOMPARE(data->text(), u"12"_s);
+}
+
+void tst_frmChangeData::dropOnNumber()
+{
+    Editor e(1, u"12"_s);
+    e.dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e.dialog));
+    auto *mime = new QMimeData;
+    mime->setText(u"-1.5"_s);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(e.txtData(), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(e.txtData(), &drop);
+    delete mime;
+    QCOMPARE(e.txtData()->text(), u"12"_s);
+    QVERIFY(!drop.isAccepted());
+}
+
+void tst_frmChangeData::browse_data()
+{
+    QTest::addColumn<QString>("answer"); // null: the user cancels
+    QTest::addColumn<QString>("expectedData");
+    QTest::addColumn<QString>("expectedFileName");
+
+    const QString chosen = u"/srv/a b/app.ini"_s;
+    QTest::newRow("chosen") << chosen << QDir::toNativeSeparators(chosen) << QString();
+    QTest::newRow("cancelled") << QString() << u"D:\\old\\data.txt"_s << u"keep.ini"_s;
+}
+
+void tst_frmChangeData::browse()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, expectedData);
+    QFETCH(QString, expectedFileName);
+
+    Editor e(4, u"D:\\old\\data.txt"_s);
+    e.browseAnswer = answer;
+    e.button(u"cmdBrowse"_s)->click();
+    QCOMPARE(e.browseCalls, 1);
+    QCOMPARE(e.seenTitle, u"浏览..."_s);
+    QCOMPARE(e.seenFilter, u"全部文件 (*.*)|*.*"_s);
+    QCOMPARE(e.dialogs.initDir, u"/start/dir"_s);
+    QCOMPARE(e.dialogs.fileName, expectedFileName);
+    QCOMPARE(e.txtData()->text(), expectedData);
+    QCOMPARE(e.dialog.QDialog::result(), 0);
+}
+
+void tst_frmChangeData::resultOnOk_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("data");
+    QTest::addColumn<int>("choose"); // -1: leave the choice alone
+    QTest::addColumn<QString>("expectedData");
+
+    QTest::newRow("only the name") << 3 << u"(Empty)"_s << -1 << u"(Empty)"_s;
+    QTest::newRow("number kept whole") << 1 << u"-3.5"_s << -1 << u"-3.5"_s;
+    QTest::newRow("true to false") << 2 << u"True"_s << 1 << u"False"_s;
+    QTest::newRow("false to true") << 2 << u"False"_s << 0 << u"True"_s;
+    QTest::newRow("true kept") << 2 << u"True"_s << -1 << u"True"_s;
+}
+
+void tst_frmChangeData::resultOnOk()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, data);
+    QFETCH(int, choose);
+    QFETCH(QString, expectedData);
+
+    Editor e(kind, data, u"old"_s);
+    e.txtName()->setText(u"renamed"_s);
+    if (choose >= 0)
+        e.cmbBoolean()->setCurrentIndex(choose);
+    e.button(u"cmdOK"_s)->click();
+    QCOMPARE(e.dialog.QDialog::result(), int(QDialog::Accepted));
+    const ValueEditRequest result = e.dialog.result();
+    QCOMPARE(result.keyName, u"renamed"_s);
+    QCOMPARE(result.keyData, expectedData);
+}
+
+void tst_frmChangeData::cancelAndCloseBox_data()
+{
+    QTest::addColumn<bool>("useCloseBox");
+    QTest::newRow("cancel") << false;
+    QTest::newRow("close box") << true;
+}
+
+void tst_frmChangeData::cancelAndCloseBox()
+{
+    QFETCH(bool, useCloseBox);
+
+    Editor e(3, u"data"_s);
+    QTimer::singleShot(0, &e.dialog, [&] {
+        auto *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit *>(u"txtData"_s)->setText(u"changed"_s);
+        if (useCloseBox)
+            dialog->close();
+        else
+            dialog->findChild<QPushButton *>(u"cmdCancel"_s)->click();
+    });
+    QCOMPARE(e.dialog.exec(), int(QDialog::Rejected));
+}
+
+void tst_frmChangeData::enterAndEscapeDoNothing()
+{
+    Editor e(2, u"True"_s);
+    bool stillOpen = false;
+    QTimer::singleShot(0, &e.dialog, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        const QStringList targets = {u"txtName"_s, u"cmbBoolean"_s, u"cmdOK"_s, u"cmdCancel"_s};
+        for (const QString &name : targets) {
+            auto *target = dialog->findChild<QWidget *>(name);
+            target->setFocus();
+            for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter})
+                QTest::keyClick(target, key);
+        }
+        stillOpen = dialog->isVisible() && dialog->result() == 0;
+        dialog->findChild<QComboBox *>(u"cmbBoolean"_s)->setCurrentIndex(1);
+        dialog->findChild<QPushButton *>(u"cmdOK"_s)->click();
+    });
+    QCOMPARE(e.dialog.exec(), int(QDialog::Accepted));
+    QVERIFY(stillOpen);
+    QCOMPARE(e.dialog.result().keyData, u"False"_s);
+}
+
+void tst_frmChangeData::freshChoicesEachTime()
+{
+    for (int i = 0; i < 2; ++i) {
+        Editor e(2, u"False"_s);
+        QComboBox *choices = e.cmbBoolean();
+        QCOMPARE(choices->count(), 2);
+        QCOMPARE(choices->itemText(0), u"True"_s);
+        QCOMPARE(choices->itemText(1), u"False"_s);
+    }
+}
+
+QTEST_MAIN(tst_frmChangeData)
+#include "tst_frmchangedata.moc"
