@@ -22,10 +22,14 @@ bool sameBytes(const QByteArray &a, QByteArrayView b)
 } // namespace
 
 #ifdef Q_OS_WIN
-LegacyCodec::LegacyCodec()
-    : m_decoder(QStringDecoder::System, QStringConverter::Flag::Stateless),
-      m_encoder(QStringEncoder::System, QStringConverter::Flag::Stateless)
+QStringDecoder LegacyCodec::makeDecoder()
 {
+    return QStringDecoder(QStringDecoder::System, QStringConverter::Flag::Stateless);
+}
+
+QStringEncoder LegacyCodec::makeEncoder()
+{
+    return QStringEncoder(QStringEncoder::System, QStringConverter::Flag::Stateless);
 }
 
 QString LegacyCodec::name()
@@ -42,10 +46,14 @@ int LegacyCodec::sequenceLength(const uchar *s, const uchar *end)
     return 1;
 }
 #else
-LegacyCodec::LegacyCodec()
-    : m_decoder("GB18030", QStringConverter::Flag::Stateless),
-      m_encoder("GB18030", QStringConverter::Flag::Stateless)
+QStringDecoder LegacyCodec::makeDecoder()
 {
+    return QStringDecoder("GB18030", QStringConverter::Flag::Stateless);
+}
+
+QStringEncoder LegacyCodec::makeEncoder()
+{
+    return QStringEncoder("GB18030", QStringConverter::Flag::Stateless);
 }
 
 QString LegacyCodec::name()
@@ -70,23 +78,39 @@ int LegacyCodec::sequenceLength(const uchar *s, const uchar *end)
 }
 #endif
 
+LegacyCodec::LegacyCodec() : m_decoder(makeDecoder()), m_encoder(makeEncoder()) {}
+
+void LegacyCodec::restart()
+{
+    // An ICU converter's error report outlives resetState(): start afresh after one.
+    if (m_decoder.hasError())
+        m_decoder = makeDecoder();
+    else
+        m_decoder.resetState();
+    if (m_encoder.hasError())
+        m_encoder = makeEncoder();
+    else
+        m_encoder.resetState();
+}
+
 void LegacyCodec::appendEscapes(QByteArrayView bytes, QString *out)
 {
+    // An ASCII byte inside a broken sequence is still that character; escapes are
+    // kept for the bytes 80..FF, which is all that an escape can stand for.
     for (char b : bytes)
-        out->append(QChar(char16_t(0xDC00 + uchar(b))));
+        out->append(QChar(char16_t(uchar(b) < 0x80 ? uchar(b) : 0xDC00 + uchar(b))));
 }
 
 bool LegacyCodec::decodeRun(QByteArrayView run, QString *out)
 {
     if (!m_decoder.isValid() || !m_encoder.isValid())
         return false;
-    m_decoder.resetState();
+    restart();
     const QString text = m_decoder.decode(run);
     if (m_decoder.hasError())
         return false;
     // Unassigned or non-canonical sequences may decode without an error report but
     // would come back as other bytes: only what round-trips counts as decoded.
-    m_encoder.resetState();
     const QByteArray back = m_encoder.encode(text);
     if (m_encoder.hasError() || !sameBytes(back, run))
         return false;
@@ -144,13 +168,12 @@ bool LegacyCodec::encodeRun(QStringView run, QByteArray *out)
 {
     if (!m_decoder.isValid() || !m_encoder.isValid())
         return false;
-    m_encoder.resetState();
+    restart();
     const QByteArray bytes = m_encoder.encode(run);
     if (m_encoder.hasError())
         return false;
     // Converters may write a substitute such as "?" (or nothing, for a lone surrogate)
     // without reporting it: the bytes count only if they decode back to the text.
-    m_decoder.resetState();
     const QString back = m_decoder.decode(bytes);
     if (m_decoder.hasError() || back != run)
         return false;

@@ -12,8 +12,9 @@
 //
 // Decoding keeps every byte: a byte that starts no valid sequence, or a sequence that
 // does not come back as the same bytes when encoded again, becomes escapes
-// (U+DC00+byte, see TextCodec). Encoding turns escapes back into bytes and fails on a
-// character the code page cannot represent instead of writing a substitute.
+// (U+DC00+byte, see TextCodec; an ASCII byte among them stays itself). Encoding turns
+// escapes back into bytes and fails on a character the code page cannot represent
+// instead of writing a substitute.
 class LegacyCodec
 {
 public:
@@ -27,6 +28,10 @@ public:
     bool encode(QStringView text, QByteArray *out, qsizetype *badPos);
 
 private:
+    static QStringDecoder makeDecoder();
+    static QStringEncoder makeEncoder();
+    // Readies both converters for an independent piece of text.
+    void restart();
     // Length of the multi-byte sequence at s (1, 2 or 4), 0 when s starts none.
     static int sequenceLength(const uchar *s, const uchar *end);
     // Decodes a run of whole sequences and checks that it encodes back to the same

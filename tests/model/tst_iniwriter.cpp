@@ -1,0 +1,308 @@
+#include "inidocument.h"
+#include "inireader.h"
+#include "iniwriter.h"
+#include "testfiles.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#  include <csignal>
+#  include <sys/resource.h>
+#  include <sys/wait.h>
+#  include <unistd.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+class TestIniWriter : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QString roundTripDir() { return QStringLiteral(TARNWICK_TEST_DATA "/roundtrip"); }
+
+    // Reads bytes as a file, writes the document and returns the written bytes.
+    static QByteArray readThenWrite(const QByteArray &bytes, const QTemporaryDir &dir)
+    {
+        const QString in = dir.filePath(u"in.ini"_s);
+        const QString out = dir.filePath(u"out.ini"_s);
+        TestFiles::writeBytes(in, bytes);
+        IniDocument doc;
+        if (ReadIniFile(doc, in) != ReadResult::Ok || !WriteIniFile(doc, out))
+            return "(failed)";
+        return TestFiles::readBytes(out);
+    }
+
+    static const QByteArray &oldBytes()
+    {
+        static const QByteArray bytes("[Old]\r\nkeep=me\r\n");
+        return bytes;
+    }
+
+private slots:
+    void corpus_data()
+    {
+        QTest::addColumn<QString>("name");
+        const QStringList cases = TestFiles::iniCases(roundTripDir());
+        QVERIFY(!cases.isEmpty());
+        for (const QString &name : cases)
+            QTest::newRow(qPrintable(name)) << name;
+    }
+
+    // A file read and written at once gives the expected bytes, and writing the same
+    // document twice gives the same bytes.
+    void corpus()
+    {
+        QFETCH(QString, name);
+        const QString in = roundTripDir() + u'/' + name + u".ini"_s;
+        const QByteArray expected = TestFiles::readBytes(roundTripDir() + u'/' + name + u".out"_s);
+        QTemporaryDir dir;
+        IniDocument doc;
+        QCOMPARE(ReadIniFile(doc, in), ReadResult::Ok);
+        QString error;
+        QVERIFY2(WriteIniFile(doc, dir.filePath(u"1.ini"_s), &error), qPrintable(error));
+        QVERIFY(WriteIniFile(doc, dir.filePath(u"2.ini"_s)));
+        const QByteArray first = TestFiles::readBytes(dir.filePath(u"1.ini"_s));
+        QVERIFY2(first == expected, TestFiles::firstDifference(first, expected).constData());
+        QCOMPARE(TestFiles::readBytes(dir.filePath(u"2.ini"_s)), first);
+    }
+
+    void fixedPoint_data() { corpus_data(); }
+
+    // Each read reverses the keys, so two round trips give back a file of header and
+    // key lines ending in CR LF exactly.
+    void fixedPoint()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QByteArray out = TestFiles::readBytes(roundTripDir() + u'/' + name + u".out"_s);
+        const QByteArray twice = readThenWrite(readThenWrite(out, dir), dir);
+        QVERIFY2(twice == out, TestFiles::firstDifference(twice, out).constData());
+        if (name.startsWith(u"clean_"_s)) {
+            const QByteArray in = TestFiles::readBytes(roundTripDir() + u'/' + name + u".ini"_s);
+            const QByteArray again = readThenWrite(readThenWrite(in, dir), dir);
+            QVERIFY2(again == in, TestFiles::firstDifference(again, in).constData());
+        }
+    }
+
+    void emptyData_data()
+    {
+        QTest::addColumn<bool>("readEmpty");
+        QTest::addColumn<QString>("newData");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("read empty, untouched") << true << QString() << QByteArray("k=\r\n");
+        QTest::newRow("read empty, set to the same text") << true << u"(Empty)"_s << QByteArray("k=\r\n");
+        QTest::newRow("read empty, edited") << true << u"x"_s << QByteArray("k=x\r\n");
+        QTest::newRow("literal text, untouched") << false << QString() << QByteArray("k=(Empty)\r\n");
+        QTest::newRow("typed by the user") << false << u"(Empty)"_s << QByteArray("k=(Empty)\r\n");
+        QTest::newRow("read empty, other case") << true << u"(empty)"_s << QByteArray("k=(empty)\r\n");
+    }
+
+    // "(Empty)" stands for empty data only while it is what the reader put there.
+    void emptyData()
+    {
+        QFETCH(bool, readEmpty);
+        QFETCH(QString, newData);
+        QFETCH(QByteArray, line);
+        IniDocument doc;
+        const int member = doc.addSection(u"S"_s);
+        doc.appendRow(member, KeyRow(u"k"_s, KeyRow::emptyText(), readEmpty));
+        if (!newData.isNull())
+            QVERIFY(doc.setRowData(member, 0, newData));
+        QTemporaryDir dir;
+        QVERIFY(WriteIniFile(doc, dir.filePath(u"e.ini"_s)));
+        QCOMPARE(TestFiles::readBytes(dir.filePath(u"e.ini"_s)), "[S]\r\n" + line);
+    }
+
+    // A document built by hand: root keys first, sections in tree order, rows in list
+    // order, UTF-8 without byte-order mark for a new document (outside Windows).
+    void builtDocument()
+    {
+        IniDocument doc;
+        const int a = doc.addSection(u"设置"_s);
+        doc.addSection(u"空"_s);
+        doc.appendRow(a, KeyRow(u"名称"_s, u"值, \"引号\""_s));
+        doc.appendRow(a, KeyRow(u" k "_s, u"=x="_s));
+        doc.appendRow(0, KeyRow(u"top"_s, u"1"_s));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"new.ini"_s);
+        QVERIFY(WriteIniFile(doc, path));
+        QByteArray expected = u"top=1\r\n[设置]\r\n名称=值, \"引号\"\r\n k ==x=\r\n[空]\r\n"_s.toUtf8();
+        if (defaultNewFileEncoding() == TextEncoding::Utf8)
+            QCOMPARE(TestFiles::readBytes(path), expected);
+
+        // An empty document gives an empty file, replacing what was there.
+        IniDocument empty;
+        QVERIFY(WriteIniFile(empty, path));
+        QCOMPARE(TestFiles::readBytes(path), QByteArray());
+    }
+
+    void unrepresentable_data()
+    {
+        QTest::addColumn<TextEncoding>("encoding");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("utf-8") << TextEncoding::Utf8 << u"UTF-8"_s;
+        QTest::newRow("utf-8 with mark") << TextEncoding::Utf8Bom << u"UTF-8"_s;
+        QTest::newRow("legacy") << TextEncoding::Legacy << u"GB18030"_s;
+    }
+
+    // A character the encoding cannot hold fails the save before anything is written.
+    void unrepresentable()
+    {
+        QFETCH(TextEncoding, encoding);
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"target.ini"_s);
+        QVERIFY(TestFiles::writeBytes(path, oldBytes()));
+        IniDocument doc;
+        doc.setEncoding(encoding);
+        const int member = doc.addSection(u"S"_s);
+        doc.appendRow(member, KeyRow(u"ok"_s, u"你好"_s));
+        doc.appendRow(member, KeyRow(u"bad"_s, u"a"_s + QChar(0xD800) + u"b"_s));
+        QString error;
+        QVERIFY(!WriteIniFile(doc, path, &error));
+        QVERIFY2(error.contains(u"U+D800"_s) && error.contains(name) && error.contains(u"第 3 行"_s),
+                 qPrintable(error));
+        QCOMPARE(TestFiles::readBytes(path), oldBytes());
+        QCOMPARE(TestFiles::entries(dir.path()), QStringList{u"target.ini"_s});
+    }
+
+    void failedWrite_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing folder") << u"missing folder"_s;
+        QTest::newRow("read-only folder") << u"read-only folder"_s;
+        QTest::newRow("read-only file") << u"read-only file"_s;
+        QTest::newRow("target is a folder") << u"target is a folder"_s;
+    }
+
+    // The file cannot be replaced: the writer says why and the old file stays.
+    void failedWrite()
+    {
+        QFETCH(QString, kind);
+#ifndef Q_OS_UNIX
+        if (kind.startsWith(u"read-only"_s))
+            QSKIP("file permissions are POSIX only");
+        const bool root = false;
+#else
+        const bool root = geteuid() == 0;
+#endif
+        QTemporaryDir dir;
+        QString path = dir.filePath(u"target.ini"_s);
+        QVERIFY(TestFiles::writeBytes(path, oldBytes()));
+        if (kind == u"missing folder") {
+            path = dir.filePath(u"no/such/folder/x.ini"_s);
+        } else if (kind == u"read-only folder") {
+            if (root) {
+                // Root writes into any folder of a normal file system; /proc takes no files.
+                if (!QFileInfo(u"/proc/self"_s).exists())
+                    QSKIP("needs /proc when run as root");
+                path = u"/proc/tarnwick-test.ini"_s;
+            } else {
+                QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+            }
+        } else if (kind == u"read-only file") {
+            if (root)
+                QSKIP("permissions do not stop root from writing");
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+        } else {
+            path = dir.filePath(u"folder"_s);
+            QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
+        }
+        IniDocument doc;
+        doc.addSection(u"New"_s);
+        QString error;
+        QVERIFY(!WriteIniFile(doc, path, &error));
+        QVERIFY(!error.isEmpty());
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(TestFiles::readBytes(dir.filePath(u"target.ini"_s)), oldBytes());
+        QStringList expected{u"target.ini"_s};
+        if (kind == u"target is a folder")
+            expected.prepend(u"folder"_s);
+        QCOMPARE(TestFiles::entries(dir.path()), expected);
+    }
+
+    // The disk fills up half-way (a file size limit in a child process): the old file
+    // stays byte for byte and no temporary file remains.
+    void failureMidWrite()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("needs fork() and a file size limit");
+#else
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"target.ini"_s);
+        QVERIFY(TestFiles::writeBytes(path, oldBytes()));
+        IniDocument doc;
+        const int member = doc.addSection(u"Big"_s);
+        for (int i = 0; i < 20000; ++i)
+            doc.appendRow(member, KeyRow(u"key%1"_s.arg(i), QString(100, u'x')));
+
+        const pid_t pid = fork();
+        QVERIFY(pid >= 0);
+        if (pid == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{64 * 1024, 64 * 1024};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            QString error;
+            const bool ok = WriteIniFile(doc, path, &error);
+            _exit(ok ? 1 : error.isEmpty() ? 2 : 0);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(pid, &status, 0), pid);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(TestFiles::readBytes(path), oldBytes());
+        QCOMPARE(TestFiles::entries(dir.path()), QStringList{u"target.ini"_s});
+#endif
+    }
+
+    void permissionsKept()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("file permissions are POSIX only");
+#else
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"target.ini"_s);
+        QVERIFY(TestFiles::writeBytes(path, oldBytes()));
+        const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(path, perms));
+        IniDocument doc;
+        doc.addSection(u"New"_s);
+        QVERIFY(WriteIniFile(doc, path));
+        QCOMPARE(TestFiles::readBytes(path), QByteArray("[New]\r\n"));
+        QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), perms);
+#endif
+    }
+
+    // Wide counts: more sections and more keys in one section than 16 bits can number.
+    void wideCounts()
+    {
+        IniDocument doc;
+        const int big = doc.addSection(u"Big"_s);
+        for (int i = 0; i < 40000; ++i)
+            doc.appendRow(big, KeyRow(u"k%1"_s.arg(i), u"v"_s));
+        for (int i = 0; i < 100000; ++i)
+            doc.addSection(u"S%1"_s.arg(i));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"wide.ini"_s);
+        QVERIFY(WriteIniFile(doc, path));
+
+        IniDocument back;
+        QCOMPARE(ReadIniFile(back, path), ReadResult::Ok);
+        QCOMPARE(back.sectionCount(), 100001);
+        QCOMPARE(back.list(2)->count(), 40000);
+        QCOMPARE(back.list(2)->row(0).name(), u"k39999"_s);
+        QCOMPARE(back.nodeText(back.nodeCount()), u"S99999"_s);
+        const QString second = dir.filePath(u"wide2.ini"_s);
+        QVERIFY(WriteIniFile(back, second));
+        IniDocument third;
+        QCOMPARE(ReadIniFile(third, second), ReadResult::Ok);
+        QVERIFY(WriteIniFile(third, second));
+        QCOMPARE(TestFiles::readBytes(second), TestFiles::readBytes(path));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIniWriter)
+#include "tst_iniwriter.moc"

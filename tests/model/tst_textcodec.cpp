@@ -1,0 +1,140 @@
+#include "textcodec.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(TextEncoding)
+
+class TestTextCodec : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void detect_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<TextEncoding>("encoding");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty") << QByteArray() << defaultNewFileEncoding() << QString();
+        QTest::newRow("ascii") << QByteArray("[a]\r\n") << defaultNewFileEncoding() << u"[a]\r\n"_s;
+        QTest::newRow("utf-8") << u"键=值"_s.toUtf8() << TextEncoding::Utf8 << u"键=值"_s;
+        QTest::newRow("utf-8 mark") << QByteArray("\xEF\xBB\xBF[a]") << TextEncoding::Utf8Bom << u"[a]"_s;
+        QTest::newRow("utf-8 mark only") << QByteArray("\xEF\xBB\xBF") << TextEncoding::Utf8Bom << QString();
+        QTest::newRow("utf-16le mark") << QByteArray("\xFF\xFE[\0a\0]\0", 8) << TextEncoding::Utf16LeBom << u"[a]"_s;
+        QTest::newRow("utf-16be mark") << QByteArray("\xFE\xFF\0[\0a\0]", 8) << TextEncoding::Utf16BeBom << u"[a]"_s;
+        QTest::newRow("gbk") << QByteArray("\xC4\xE3=\xBA\xC3") << TextEncoding::Legacy << u"你=好"_s;
+        QTest::newRow("gbk trail bytes [ \\ ]") << QByteArray("\x81[\x95\\\x95]") << TextEncoding::Legacy
+                                                 << u"乕昞昡"_s;
+        QTest::newRow("gb18030 four bytes") << QByteArray("\x95\x32\x8F\x34") << TextEncoding::Legacy
+                                             << QString::fromUcs4(U"\U00020080", 1);
+        QTest::newRow("overlong utf-8 is not utf-8") << QByteArray("\xC0\xAF\x80") << TextEncoding::Legacy
+                                                      << u"蜡\xDC80"_s;
+        QTest::newRow("utf-16 odd byte, little endian")
+            << QByteArray("\xFF\xFEk\0=\0v\0\x42", 9) << TextEncoding::Utf16LeBom << u"k=vB"_s;
+        QTest::newRow("utf-16 odd byte, big endian")
+            << QByteArray("\xFE\xFF\0k\0=\0v\x42", 9) << TextEncoding::Utf16BeBom
+            << u"k=v"_s + QChar(0x4200);
+    }
+
+    // The encoding is worked out from the bytes, and the mark is not part of the text.
+    void detect()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(TextEncoding, encoding);
+        QFETCH(QString, text);
+        const DecodedText decoded = TextCodec::decodeFile(bytes);
+        QCOMPARE(decoded.encoding, encoding);
+        QCOMPARE(decoded.text, text);
+        QByteArray back;
+        QVERIFY(TextCodec::encode(decoded.text, decoded.encoding, &back, nullptr));
+        const bool utf16 = encoding == TextEncoding::Utf16LeBom || encoding == TextEncoding::Utf16BeBom;
+        if (!utf16 || bytes.size() % 2 == 0)
+            QCOMPARE(back, bytes);
+        else // the odd byte is kept, followed by the zero byte that completed it
+            QCOMPARE(back, bytes + '\0');
+    }
+
+    void bytesSurvive_data()
+    {
+        QTest::addColumn<TextEncoding>("encoding");
+        QTest::newRow("utf-8") << TextEncoding::Utf8;
+        QTest::newRow("legacy") << TextEncoding::Legacy;
+        QTest::newRow("utf-16le") << TextEncoding::Utf16LeBom;
+    }
+
+    // Whatever the bytes, decoding and encoding again gives them back: bytes the
+    // encoding cannot decode travel as escapes.
+    void bytesSurvive()
+    {
+        QFETCH(TextEncoding, encoding);
+        QRandomGenerator random(20240607);
+        const QByteArray pieces[] = {"\xC4\xE3", "\x81[", "\x95]", "\x84\x31\xA5\x30", "\x90\x30\x81\x30",
+                                     "\xE9\x94\xAE", "\xF0\x9F\x98\x80", "\xED\xA0\x80", "=", "[", "\r\n"};
+        for (int round = 0; round < 500; ++round) {
+            QByteArray bytes;
+            const int length = int(random.bounded(40));
+            for (int i = 0; i < length; ++i) {
+                if (random.bounded(2))
+                    bytes += pieces[random.bounded(int(std::size(pieces)))];
+                else
+                    bytes += char(random.bounded(256));
+            }
+            if (encoding == TextEncoding::Utf16LeBom && bytes.size() % 2)
+                bytes.chop(1);
+            const QString text = TextCodec::decode(bytes, encoding);
+            QByteArray back;
+            QString error;
+            QVERIFY2(TextCodec::encode(text, encoding, &back, &error), qPrintable(error));
+            QVERIFY2(back == TextCodec::byteOrderMark(encoding) + bytes, bytes.toHex(' ').constData());
+        }
+    }
+
+    void escapesOnlyForHighBytes()
+    {
+        const QString text = TextCodec::decode(QByteArray("\x84\x31\xA5\x30 \x80"), TextEncoding::Legacy);
+        QCOMPARE(text, u"\xDC84" "1\xDCA5" "0 \xDC80"_s);
+    }
+
+    void unrepresentable_data()
+    {
+        QTest::addColumn<TextEncoding>("encoding");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qsizetype>("badPos");
+        const QString loneHigh = u"ab"_s + QChar(0xD83D) + u"c"_s;
+        const QString loneLow = u"a"_s + QChar(0xDC10);
+        QTest::newRow("utf-8, lone high surrogate") << TextEncoding::Utf8 << loneHigh << qsizetype(2);
+        QTest::newRow("utf-8, lone low surrogate") << TextEncoding::Utf8Bom << loneLow << qsizetype(1);
+        QTest::newRow("legacy, lone high surrogate") << TextEncoding::Legacy << loneHigh << qsizetype(2);
+        QTest::newRow("legacy, lone low surrogate") << TextEncoding::Legacy << loneLow << qsizetype(1);
+    }
+
+    // A character the encoding cannot hold fails with its position and a reason that
+    // names it; nothing is appended.
+    void unrepresentable()
+    {
+        QFETCH(TextEncoding, encoding);
+        QFETCH(QString, text);
+        QFETCH(qsizetype, badPos);
+        QByteArray out("kept");
+        QString error;
+        qsizetype pos = -1;
+        QVERIFY(!TextCodec::encode(text, encoding, &out, &error, &pos));
+        QCOMPARE(out, QByteArray("kept"));
+        QCOMPARE(pos, badPos);
+        QVERIFY2(error.contains(u"U+%1"_s.arg(text[badPos].unicode(), 4, 16).toUpper()), qPrintable(error));
+    }
+
+    // UTF-16 copies code units: a lone surrogate read from such a file goes back as is.
+    void utf16KeepsLoneSurrogates()
+    {
+        const QString text = u"a"_s + QChar(0xDC80) + QChar(0xD800);
+        QByteArray out;
+        QVERIFY(TextCodec::encode(text, TextEncoding::Utf16BeBom, &out, nullptr));
+        QCOMPARE(out, QByteArray("\xFE\xFF\0a\xDC\x80\xD8\x00", 8));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTextCodec)
+#include "tst_textcodec.moc"
