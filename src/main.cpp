@@ -2,6 +2,8 @@
 #include "startoptions.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 
 int main(int argc, char *argv[])
 {
@@ -30,7 +32,8 @@ int main(int argc, char *argv[])
 
     frmINI window;
     window.show();
+    // A full path, so that Save and Properties name the file wherever it was given from.
     if (!options.file.isEmpty())
-        window.openPath(options.file);
+        window.openPath(QDir::toNativeSeparators(QFileInfo(options.file).absoluteFilePath()));
     return app.exec();
 }
