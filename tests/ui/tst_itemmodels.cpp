@@ -49,7 +49,6 @@ private slots:
     void editsKeepModelsConsistent();
     void readIsOneReset();
     void treeShowsNodes();
-    void editWritesBack();
 };
 
 void TestItemModels::editsKeepModelsConsistent_data()
@@ -174,22 +173,6 @@ void TestItemModels::treeShowsNodes()
     QCOMPARE(changed.size(), 2);
     QCOMPARE(iconKey(2), iconKey(4));
     QCOMPARE_NE(iconKey(3), iconKey(4));
-}
-
-void TestItemModels::editWritesBack()
-{
-    IniDocument doc;
-    SectionTreeModel tree(doc);
-    KeyListModel keys(doc);
-    fill(doc);
-    QVERIFY(tree.setData(tree.indexOfNode(3), u"b2"_s));
-    QCOMPARE(doc.nodeText(3), u"b2"_s);
-    QVERIFY(keys.setData(keys.index(0, 0), u"w"_s));
-    QCOMPARE(doc.list(2)->row(0).name(), u"w"_s);
-    QVERIFY(!keys.setData(keys.index(0, 1), u"data"_s)); // only the name is edited in place
-    QVERIFY(!(keys.flags(keys.index(0, 1)) & Qt::ItemIsEditable));
-    QCOMPARE(keys.headerData(0, Qt::Horizontal).toString(), u"名称"_s);
-    QCOMPARE(keys.headerData(1, Qt::Horizontal).toString(), u"数据"_s);
 }
 
 QTEST_MAIN(TestItemModels)
