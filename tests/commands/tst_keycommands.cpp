@@ -26,10 +26,8 @@ private slots:
     void copyPathInNewDocument();
     void nothingToWorkOn_data();
     void nothingToWorkOn();
-    void changeDataRenamesOnly();
-    void changeDataKeepsSortedListSorted();
-    void changeDataBoolean();
-    void changeDataCancel();
+    void changeData_data();
+    void changeData();
     void menuFlags_data();
     void menuFlags();
 };
@@ -222,90 +220,67 @@ void TestKeyCommands::nothingToWorkOn()
     QVERIFY(doc.list(0)->isEmpty());
 }
 
-void TestKeyCommands::changeDataRenamesOnly()
+void TestKeyCommands::changeData_data()
 {
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<bool>("sorted");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("newName");
+    QTest::addColumn<QString>("newData");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("expected");
+
+    // The current row is row 1, selected; an empty newName or newData keeps the old one.
+    QTest::newRow("OK after changing only the name")
+        << u"s1:a=1,b=2"_s << false << true << u"renamed"_s << QString() << int(Number)
+        << u"s1:a=1,renamed=2 @1*"_s;
+    QTest::newRow("rename in a sorted list")
+        << u"s1:a=1,C=C:\\x,e=5"_s << true << true << u"z"_s << u"D:\\y"_s << int(Path)
+        << u"s1:a=1,e=5,z=D:\\y sorted @2*"_s;
+    QTest::newRow("Boolean choice")
+        << u"s1:a=1,on=True"_s << false << true << QString() << u"False"_s << int(Boolean)
+        << u"s1:a=1,on=False @1*"_s;
+    QTest::newRow("Cancel")
+        << u"s1:a=1,b=(Empty)"_s << false << false << u"x"_s << u"y"_s << int(Text)
+        << u"s1:a=1,b=(Empty) @1*"_s;
+}
+
+void TestKeyCommands::changeData()
+{
+    QFETCH(QString, section);
+    QFETCH(bool, sorted);
+    QFETCH(bool, ok);
+    QFETCH(QString, newName);
+    QFETCH(QString, newData);
+    QFETCH(int, kind);
+    QFETCH(QString, expected);
+
     IniDocument doc;
-    buildDocument(doc, {u"s1:a=1,b=2"_s});
+    buildDocument(doc, {section});
+    doc.setSorting(2, sorted);
     doc.setSelectedNode(2);
     doc.setCurrentRow(2, 1, true);
+    const KeyRow before = doc.list(2)->row(1);
     ScriptedHost host;
-    host.editorScripts << [](ValueEditRequest &request) {
-        request.keyName = u"renamed"_s;
-        return true;
+    host.editorScripts << [&](ValueEditRequest &request) {
+        if (!newName.isEmpty())
+            request.keyName = newName;
+        if (!newData.isEmpty())
+            request.keyData = newData;
+        return ok;
     };
     KeyCommands commands(doc, host);
 
     commands.mnuKeyChangeData_Click();
 
     QCOMPARE(host.editorRequests.size(), 1);
-    QCOMPARE(host.editorRequests[0].keyName, u"b"_s);
-    QCOMPARE(host.editorRequests[0].keyData, u"2"_s);
-    QCOMPARE(host.editorRequests[0].valueKind, int(Number));
-    QCOMPARE(EditKeyName, u"b"_s);
-    QCOMPARE(EditKeyData, u"2"_s);
-    QCOMPARE(EditValueKind, int(Number));
-    QCOMPARE(dumpSections(doc), QStringList{u"s1:a=1,renamed=2 @1*"_s});
-}
-
-void TestKeyCommands::changeDataKeepsSortedListSorted()
-{
-    IniDocument doc;
-    buildDocument(doc, {u"s1:a=1,c=C:\\x,e=5"_s});
-    doc.setSorting(2, true);
-    doc.setSelectedNode(2);
-    doc.setCurrentRow(2, 1, true);
-    ScriptedHost host;
-    host.editorScripts << [](ValueEditRequest &request) {
-        request.keyName = u"z"_s;
-        request.keyData = u"D:\\y"_s;
-        return true;
-    };
-    KeyCommands commands(doc, host);
-
-    commands.mnuKeyChangeData_Click();
-
-    QCOMPARE(host.editorRequests[0].valueKind, int(Path));
-    QCOMPARE(dumpSections(doc), QStringList{u"s1:a=1,e=5,z=D:\\y sorted @2*"_s});
-}
-
-void TestKeyCommands::changeDataBoolean()
-{
-    IniDocument doc;
-    buildDocument(doc, {u"s1:on=True"_s});
-    doc.setSelectedNode(2);
-    doc.setCurrentRow(2, 0, false);
-    ScriptedHost host;
-    host.editorScripts << [](ValueEditRequest &request) {
-        request.keyData = u"False"_s;
-        return true;
-    };
-    KeyCommands commands(doc, host);
-
-    commands.mnuKeyChangeData_Click();
-
-    QCOMPARE(host.editorRequests[0].valueKind, int(Boolean));
-    QCOMPARE(dumpSections(doc), QStringList{u"s1:on=False @0"_s});
-}
-
-void TestKeyCommands::changeDataCancel()
-{
-    IniDocument doc;
-    buildDocument(doc, {u"s1:a=(Empty)"_s});
-    doc.setSelectedNode(2);
-    doc.setCurrentRow(2, 0, true);
-    ScriptedHost host;
-    host.editorScripts << [](ValueEditRequest &request) {
-        request.keyName = u"x"_s;
-        request.keyData = u"y"_s;
-        return false;
-    };
-    KeyCommands commands(doc, host);
-
-    commands.mnuKeyChangeData_Click();
-
-    QCOMPARE(host.editorRequests[0].valueKind, int(Text));
-    QCOMPARE(dumpSections(doc), QStringList{u"s1:a=(Empty) @0*"_s});
-    QVERIFY(doc.list(2)->row(0).writesEmptyData());
+    QCOMPARE(host.editorRequests[0].keyName, before.name());
+    QCOMPARE(host.editorRequests[0].keyData, before.data());
+    QCOMPARE(host.editorRequests[0].valueKind, kind);
+    QCOMPARE(EditKeyName, before.name());
+    QCOMPARE(EditKeyData, before.data());
+    QCOMPARE(EditValueKind, kind);
+    QCOMPARE(dumpSections(doc), QStringList{expected});
 }
 
 void TestKeyCommands::menuFlags_data()

@@ -244,7 +244,7 @@ void TestSectionCommands::copy()
 void TestSectionCommands::clickSortsOnceThenLeavesOrder()
 {
     IniDocument doc;
-    buildDocument(doc, {u"s1:b=1,A=2,c=3,a=4"_s, u"s2:z=1,y=2"_s});
+    buildDocument(doc, {u"s1:b=1,A=2,C=3,a=4"_s, u"s2:z=1,y=2"_s});
     ScriptedHost host;
     SectionCommands commands(doc, host);
     QSignalSpy reorders(&doc, &IniDocument::listReordered);
@@ -252,7 +252,7 @@ void TestSectionCommands::clickSortsOnceThenLeavesOrder()
     commands.tvwSections_NodeClick(2);
     // Case-insensitive, and stable for names that compare equal.
     QCOMPARE(dumpSections(doc),
-             QStringList({u"s1:A=2,a=4,b=1,c=3 sorted"_s, u"s2:z=1,y=2"_s}));
+             QStringList({u"s1:A=2,a=4,b=1,C=3 sorted"_s, u"s2:z=1,y=2"_s}));
     QCOMPARE(doc.list(2)->sortOrder(), Qt::AscendingOrder);
     QCOMPARE(doc.selectedNode(), 2);
     QCOMPARE(doc.frontList(), 2);
