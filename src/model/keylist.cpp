@@ -44,13 +44,15 @@ quint32 KeyList::checkedLength(qsizetype length)
 
 char *KeyList::reserveBytes(qsizetype bytes, bool even)
 {
-    if (even && (m_used & 1)) {
-        m_text.resize(m_used + 1);
-        m_text[m_used++] = 0;
-    }
-    // QByteArray::resize() grows the capacity geometrically and keeps it when shrinking.
-    m_text.resize(m_used + bytes);
-    return m_text.data() + m_used;
+    // The buffer's size runs ahead of m_used, doubling, so that most rows cost no call.
+    const qsizetype pad = (even && (m_used & 1)) ? 1 : 0;
+    const qsizetype need = m_used + pad + bytes;
+    if (need > m_text.size())
+        m_text.resize(std::max({need, 2 * m_text.size(), qsizetype(64)}));
+    char *d = m_text.data();
+    if (pad)
+        d[m_used++] = 0;
+    return d + m_used;
 }
 
 quint64 KeyList::store(QLatin1StringView text, quint64 asciiFlag, quint64 *flags)
@@ -305,13 +307,21 @@ void KeyList::appendRead(QStringView name, QStringView data)
 
 void KeyList::appendRead(QLatin1StringView name, QLatin1StringView data)
 {
-    quint64 flags = 0;
-    if (data.isEmpty())
-        flags |= ReadEmpty | DataIsEmptyText;
-    const quint64 offset = store(name, NameAscii, &flags);
-    store(data, DataAscii, &flags);
-    m_rows.push_back({(offset << kFlagBits) | flags, checkedLength(name.size()),
+    // The common row of a large file: one resize and two copies.
+    const qsizetype n = name.size() + data.size();
+    char *d = reserveBytes(n, false);
+    if (!name.isEmpty())
+        std::memcpy(d, name.data(), size_t(name.size()));
+    if (!data.isEmpty())
+        std::memcpy(d + name.size(), data.data(), size_t(data.size()));
+    quint64 flags = data.isEmpty() ? quint64(ReadEmpty | DataIsEmptyText) : 0;
+    if (allAscii(name.data(), name.size()))
+        flags |= NameAscii;
+    if (allAscii(data.data(), data.size()))
+        flags |= DataAscii;
+    m_rows.push_back({(quint64(m_used) << kFlagBits) | flags, checkedLength(name.size()),
                       checkedLength(data.size())});
+    m_used += n;
 }
 
 KeyList KeyList::finishRead()
@@ -322,6 +332,7 @@ KeyList KeyList::finishRead()
     constexpr qsizetype kLarge = 64 * 1024;
     if (m_used > kLarge) {
         list.m_text = std::exchange(m_text, QByteArray());
+        list.m_text.truncate(m_used);
         list.m_text.squeeze();
     } else if (m_used > 0) {
         list.m_text = QByteArray(m_text.constData(), m_used);
@@ -338,7 +349,6 @@ KeyList KeyList::finishRead()
     if (!list.m_rows.empty())
         list.setCurrent(0, true);
     m_rows.clear();
-    m_text.resize(0);
     m_used = 0;
     m_unused = 0;
     return list;

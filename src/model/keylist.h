@@ -176,7 +176,7 @@ private:
     void sortRows();
 
     std::vector<StoredRow> m_rows;
-    // The text buffer (its size is m_used). UTF-16 texts start at even offsets and are
+    // The text buffer, of which the first m_used bytes are in use. UTF-16 texts start at even offsets and are
     // read in place; QByteArray grows and shrinks with realloc, which moves no bytes
     // for the large buffers of lists with a million keys.
     QByteArray m_text;
