@@ -238,15 +238,12 @@ DecodedText TextCodec::decodeFile(QByteArrayView bytes)
             return {decode(bytes.sliced(bom.size()), marked), marked};
     }
 
+    // Checked before decoding, so that a legacy file is never decoded as UTF-8 first (a
+    // UTF-16 unit for each of its bytes, only to be thrown away).
     DecodedText result;
-    if (decodeUtf8Bytes(bytes, &result.text) == 0) {
-        bool ascii = true;
-        for (const char b : bytes) {
-            if (uchar(b) >= 0x80) {
-                ascii = false;
-                break;
-            }
-        }
+    bool ascii = false;
+    if (isValidUtf8(bytes, &ascii)) {
+        decodeUtf8Bytes(bytes, &result.text);
         result.encoding = ascii ? defaultNewFileEncoding() : TextEncoding::Utf8;
         return result;
     }
