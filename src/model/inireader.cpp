@@ -94,15 +94,20 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
             return fail(file.errorString());
     }
 
+    ReadIniBytes(doc, bytes, nativePath);
+    return ReadResult::Ok;
+}
+
+void ReadIniBytes(IniDocument &doc, QByteArrayView bytes, const QString &path)
+{
+    const QString nativePath = QDir::toNativeSeparators(path);
     DocumentContent content;
     {
         DecodedText decoded = TextCodec::decodeFile(bytes);
-        bytes = QByteArray();
         content.encoding = decoded.encoding;
         ParseIniText(decoded.text, content);
     }
     doc.reset(nativePath, FileNameFromPath(nativePath), std::move(content));
     doc.setStatusTexts(nativePath, doc.sectionCountText());
     doc.setSelectedNode(1);
-    return ReadResult::Ok;
 }

@@ -53,6 +53,20 @@ QString documentText(const IniDocument &doc)
 
 } // namespace
 
+bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error)
+{
+    const QString text = documentText(doc);
+    QString reason;
+    qsizetype badPos = -1;
+    if (TextCodec::encode(text, doc.encoding(), bytes, &reason, &badPos))
+        return true;
+    if (error) {
+        const qsizetype line = QStringView(text).first(badPos).count(u'\n') + 1;
+        *error = u"第 %1 行：%2"_s.arg(line).arg(reason);
+    }
+    return false;
+}
+
 bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error)
 {
     auto fail = [error](const QString &reason) {
@@ -62,15 +76,9 @@ bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error)
     };
 
     QByteArray bytes;
-    {
-        const QString text = documentText(doc);
-        QString reason;
-        qsizetype badPos = -1;
-        if (!TextCodec::encode(text, doc.encoding(), &bytes, &reason, &badPos)) {
-            const qsizetype line = QStringView(text).first(badPos).count(u'\n') + 1;
-            return fail(u"第 %1 行：%2"_s.arg(line).arg(reason));
-        }
-    }
+    QString reason;
+    if (!EncodeIniDocument(doc, &bytes, &reason))
+        return fail(reason);
 
     // QSaveFile writes beside the target and renames over it on commit; it never falls
     // back to writing the target in place, and it takes over the old file's permissions.
