@@ -55,6 +55,7 @@ QString documentText(const IniDocument &doc)
 
 bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error)
 {
+    bytes->clear();
     const QString text = documentText(doc);
     QString reason;
     qsizetype badPos = -1;
@@ -76,9 +77,8 @@ bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error)
     };
 
     QByteArray bytes;
-    QString reason;
-    if (!EncodeIniDocument(doc, &bytes, &reason))
-        return fail(reason);
+    if (!EncodeIniDocument(doc, &bytes, error))
+        return false;
 
     // QSaveFile writes beside the target and renames over it on commit; it never falls
     // back to writing the target in place, and it takes over the old file's permissions.

@@ -5,6 +5,11 @@
 
 class IniDocument;
 
+// The bytes WriteIniFile writes for the document (lines, encoding and byte-order mark as
+// described there). False, with the reason in *error, when a character cannot be
+// represented in the document's encoding; *bytes is then empty.
+bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error = nullptr);
+
 // Writes the document as an INI file at path, replacing whatever the file held.
 //
 // The lines, each ending in CR LF: the root's rows (keys that stood before the first

@@ -4,16 +4,21 @@
 #include <QString>
 #include <QStringView>
 
+#include <vector>
+
 // The order in which a sorted key list shows its rows: case-insensitive and
-// locale-aware, as a platform list control orders its labels. Equal names keep their
-// relative order (sorting is stable); that part is up to the caller.
+// locale-aware (the user's locale; the root collation under the C locale), as a
+// platform list control orders its labels.
 class KeyCollation
 {
 public:
     // Negative, zero or positive as a sorts before, with or after b.
     static int compare(QStringView a, QStringView b);
     static bool lessThan(QStringView a, QStringView b) { return compare(a, b) < 0; }
-    // A key that compares as compare() does; cheaper than compare() when one name takes
-    // part in many comparisons, as in a sort.
+    // A key that compares as compare() does.
     static QCollatorSortKey sortKey(const QString &name);
+    // The stable sorting permutation of names: result[i] is the index of the name that
+    // goes to place i. Equal names keep their relative order in either direction.
+    static std::vector<qsizetype> sortedOrder(const std::vector<QStringView> &names,
+                                              Qt::SortOrder order);
 };

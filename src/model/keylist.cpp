@@ -3,7 +3,6 @@
 #include "keycollation.h"
 
 #include <algorithm>
-#include <numeric>
 
 qsizetype KeyList::insert(qsizetype pos, KeyRow row)
 {
@@ -130,18 +129,11 @@ void KeyList::sortRows()
     const qsizetype n = count();
     if (n < 2)
         return;
-    std::vector<qsizetype> order(static_cast<size_t>(n));
-    std::iota(order.begin(), order.end(), qsizetype(0));
-    // Each name takes part in about log n comparisons: collate it once.
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(size_t(n));
+    std::vector<QStringView> names;
+    names.reserve(size_t(n));
     for (const KeyRow &row : m_rows)
-        keys.push_back(KeyCollation::sortKey(row.name()));
-    const bool ascending = m_sortOrder == Qt::AscendingOrder;
-    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        const int c = keys[size_t(a)].compare(keys[size_t(b)]);
-        return ascending ? c < 0 : c > 0;
-    });
+        names.emplace_back(row.name());
+    const std::vector<qsizetype> order = KeyCollation::sortedOrder(names, m_sortOrder);
     std::vector<KeyRow> sorted;
     sorted.reserve(size_t(n));
     qsizetype newCurrent = -1;

@@ -1,6 +1,5 @@
 #include "inidocument.h"
 
-#include <QLocale>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -33,12 +32,6 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        // Key lists sort in the user's locale; the interface is written for Chinese.
-        QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    }
-
     void startState()
     {
         IniDocument doc;

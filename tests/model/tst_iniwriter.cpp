@@ -2,8 +2,10 @@
 #include "inireader.h"
 #include "iniwriter.h"
 #include "testfiles.h"
+#include "textcodec.h"
 
 #include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -33,6 +35,21 @@ private:
         if (ReadIniFile(doc, in) != ReadResult::Ok || !WriteIniFile(doc, out))
             return "(failed)";
         return TestFiles::readBytes(out);
+    }
+
+    // The same in memory: decode, parse, encode.
+    static QByteArray parseThenEncode(const QByteArray &bytes)
+    {
+        const DecodedText decoded = TextCodec::decodeFile(bytes);
+        DocumentContent content;
+        content.encoding = decoded.encoding;
+        ParseIniText(decoded.text, content);
+        IniDocument doc;
+        doc.reset(u"x.ini"_s, u"x.ini"_s, std::move(content));
+        QByteArray out;
+        if (!EncodeIniDocument(doc, &out))
+            return "(failed)";
+        return out;
     }
 
     static const QByteArray &oldBytes()
@@ -84,6 +101,34 @@ private slots:
             const QByteArray in = TestFiles::readBytes(roundTripDir() + u'/' + name + u".ini"_s);
             const QByteArray again = readThenWrite(readThenWrite(in, dir), dir);
             QVERIFY2(again == in, TestFiles::firstDifference(again, in).constData());
+        }
+    }
+
+    void anyBytes_data()
+    {
+        QTest::addColumn<QByteArray>("mark");
+        QTest::newRow("no mark") << QByteArray();
+        QTest::newRow("utf-8 mark") << QByteArray("\xEF\xBB\xBF");
+        QTest::newRow("utf-16le mark") << QByteArray("\xFF\xFE");
+    }
+
+    // Whatever a file holds, what the writer makes of it is a fixed point of two round
+    // trips, in the encoding it was read in.
+    void anyBytes()
+    {
+        QFETCH(QByteArray, mark);
+        QRandomGenerator random(7);
+        const QByteArray pieces[] = {"[", "]", "=", "\r\n", "\r", "\n", "\xC4\xE3", "\x95]",
+                                     "\xE9\x94\xAE", "\x80", "\xFF", "k", " ", "[S]\r\n"};
+        for (int round = 0; round < 300; ++round) {
+            QByteArray bytes = mark;
+            const int length = int(random.bounded(60));
+            for (int i = 0; i < length; ++i)
+                bytes += pieces[random.bounded(int(std::size(pieces)))];
+            const QByteArray once = parseThenEncode(bytes);
+            QVERIFY2(once.startsWith(mark), bytes.toHex(' ').constData());
+            const QByteArray thrice = parseThenEncode(parseThenEncode(once));
+            QVERIFY2(thrice == once, bytes.toHex(' ').constData());
         }
     }
 
@@ -274,6 +319,22 @@ private slots:
         QCOMPARE(TestFiles::readBytes(path), QByteArray("[New]\r\n"));
         QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), perms);
 #endif
+    }
+
+    // Saving through a symbolic link replaces the file it points to, not the link.
+    void symbolicLinkKept()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(u"real.ini"_s);
+        const QString link = dir.filePath(u"link.ini"_s);
+        QVERIFY(TestFiles::writeBytes(target, oldBytes()));
+        if (!QFile::link(target, link))
+            QSKIP("no symbolic links here");
+        IniDocument doc;
+        doc.addSection(u"New"_s);
+        QVERIFY(WriteIniFile(doc, link));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(TestFiles::readBytes(target), QByteArray("[New]\r\n"));
     }
 
     // Wide counts: more sections and more keys in one section than 16 bits can number.

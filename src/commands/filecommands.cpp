@@ -1,0 +1,113 @@
+#include "filecommands.h"
+
+#include "commandhost.h"
+#include "inidocument.h"
+#include "inireader.h"
+#include "iniwriter.h"
+#include "propertiesinfo.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+QString appTitle() { return u"Tarnwick"_s; }
+}
+
+FileCommands::FileCommands(IniDocument &doc, CommandHost &host, FileDialogState &dialogs)
+    : m_doc(doc), m_host(host), m_dialogs(dialogs)
+{
+}
+
+QString FileCommands::dialogFilter()
+{
+    return u"配置设置 (*.ini)|*.ini|全部文件 (*.*)|*.*"_s;
+}
+
+void FileCommands::prepareDialog(const QString &title)
+{
+    m_dialogs.title = title;
+    m_dialogs.filter = dialogFilter();
+}
+
+void FileCommands::mnuFileNew_Click()
+{
+    m_doc.clear(IniDocument::untitledName());
+    m_doc.setEncoding(defaultNewFileEncoding());
+    m_doc.setStatusTexts(IniDocument::untitledName(), m_doc.sectionCountText());
+    m_doc.setPath(IniDocument::untitledPath());
+    m_host.focusKeyList(0);
+}
+
+void FileCommands::mnuFileOpen_Click()
+{
+    prepareDialog(u"打开INI文件"_s);
+    if (!m_host.showOpenDialog(m_dialogs))
+        return;
+    if (read(m_dialogs.fileName) == ReadResult::Ok)
+        m_dialogs.fileName.clear();
+}
+
+void FileCommands::mnuFileSave_Click()
+{
+    if (m_doc.hasFile()) {
+        // A file that disappeared since it was read is simply created anew.
+        write(m_doc.path());
+        return;
+    }
+    prepareDialog(u"Save INI file"_s);
+    if (!m_host.showSaveDialog(m_dialogs))
+        return;
+    if (write(m_dialogs.fileName) && read(m_dialogs.fileName) == ReadResult::Ok)
+        m_dialogs.fileName.clear();
+}
+
+void FileCommands::mnuFileSaveAs_Click()
+{
+    prepareDialog(u"保存INI文件"_s);
+    if (!m_host.showSaveDialog(m_dialogs))
+        return;
+    // The read after the write makes the new file the document: path, root text and
+    // status bar name it, and every list comes back as the file holds it.
+    if (write(m_dialogs.fileName) && read(m_dialogs.fileName) == ReadResult::Ok)
+        m_dialogs.fileName.clear();
+}
+
+void FileCommands::mnuFileExit_Click()
+{
+    m_host.closeMainWindow();
+}
+
+void FileCommands::mnuViewRefresh_Click()
+{
+    if (m_doc.hasFile())
+        read(m_doc.path());
+}
+
+void FileCommands::mnuViewProperties_Click()
+{
+    m_host.showProperties(BuildPropertiesInfo(m_doc));
+}
+
+bool FileCommands::openPath(const QString &path)
+{
+    return read(path) != ReadResult::Failed;
+}
+
+ReadResult FileCommands::read(const QString &path)
+{
+    QString error;
+    const ReadResult result = ReadIniFile(m_doc, path, &error);
+    // A missing file leaves an empty document of that name, which Save creates later;
+    // the callers keep the dialog's name as they do after any read that did not complete.
+    if (result == ReadResult::Failed)
+        m_host.showError(appTitle(), u"无法读取文件 \"%1\"：\n%2"_s.arg(path, error));
+    return result;
+}
+
+bool FileCommands::write(const QString &path)
+{
+    QString error;
+    if (WriteIniFile(m_doc, path, &error))
+        return true;
+    m_host.showError(appTitle(), u"无法保存文件 \"%1\"：\n%2"_s.arg(path, error));
+    return false;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "inireader.h"
+
+#include <QString>
+
+class CommandHost;
+class IniDocument;
+struct FileDialogState;
+
+// The commands on the document as a whole: New, Open, Save, Save As, Exit, Refresh and
+// Properties. They share one file dialog state with the value editor's browse button;
+// its title and filter are set by each command, its initial folder once at start, and
+// its file name is emptied after each completed use but kept after a failed read, so
+// the next dialog opens with the name that did not work.
+//
+// A cancelled dialog ends a command silently with nothing changed. A file that cannot
+// be written, or that exists but cannot be read, is reported with an error box titled
+// "Tarnwick" that names the path and the reason; the document, its path and the status
+// texts then stay as they were. A name that does not exist opens as an empty document
+// of that name, which a later Save creates.
+class FileCommands
+{
+public:
+    FileCommands(IniDocument &doc, CommandHost &host, FileDialogState &dialogs);
+
+    static QString dialogFilter();
+
+    // Empties the document: root "Untitled.ini" (neither expanded nor selected), path
+    // "Untitled", status texts "Untitled.ini" and "0 项目", focus to member 0.
+    void mnuFileNew_Click();
+    void mnuFileOpen_Click();
+    // Writes in place when the document has a file; otherwise asks for a path ("Save INI
+    // file"), writes there and reads the written file back.
+    void mnuFileSave_Click();
+    // Asks for a path ("保存INI文件"), writes there and reads the written file back.
+    void mnuFileSaveAs_Click();
+    void mnuFileExit_Click();
+    // Reads the current file again; does nothing for a document without a file.
+    void mnuViewRefresh_Click();
+    void mnuViewProperties_Click();
+
+    // Opens path as Open does after its dialog (for the command line and drops).
+    // Returns false when the file exists but could not be read (already reported).
+    bool openPath(const QString &path);
+
+private:
+    // Reads path into the document; reports a file that exists but cannot be read.
+    ReadResult read(const QString &path);
+    bool write(const QString &path);
+    void prepareDialog(const QString &title);
+
+    IniDocument &m_doc;
+    CommandHost &m_host;
+    FileDialogState &m_dialogs;
+};

@@ -1,0 +1,140 @@
+#include "keycommands.h"
+
+#include "commandhost.h"
+#include "inidocument.h"
+#include "valuekind.h"
+
+using namespace Qt::StringLiterals;
+
+KeyCommands::KeyCommands(IniDocument &doc, CommandHost &host) : m_doc(doc), m_host(host)
+{
+}
+
+int KeyCommands::currentMember() const
+{
+    const int node = m_doc.selectedNode();
+    // Member 0 belongs to the root, but it is not a list the key commands edit.
+    if (node < 2 || !m_doc.isNode(node))
+        return -1;
+    return IniDocument::memberOfNode(node);
+}
+
+qsizetype KeyCommands::currentRow(int member) const
+{
+    const KeyList *list = member < 0 ? nullptr : m_doc.list(member);
+    if (!list)
+        return -1;
+    const qsizetype row = list->current();
+    return row >= 0 && row < list->count() ? row : -1;
+}
+
+void KeyCommands::mnuKeyNew_Click()
+{
+    const int member = currentMember();
+    if (member < 0)
+        return;
+    // Off first, so that the new row stays at the end whatever its name.
+    m_doc.setSorting(member, false);
+    const qsizetype row = m_doc.appendRow(member, KeyRow(u"新建名称"_s, QString()));
+    if (row < 0)
+        return;
+    m_doc.setCurrentRow(member, row, true);
+    m_doc.setFrontList(member);
+    m_host.focusKeyList(member);
+    m_host.editKeyName(member, row);
+}
+
+void KeyCommands::mnuKeyDelete_Click()
+{
+    const int member = currentMember();
+    if (currentRow(member) < 0)
+        return;
+    if (!m_host.askYesNo(u"Tarnwick"_s, u"你确定要删除名称及数值？删除无法恢复"_s,
+                         CommandHost::Icon::None))
+        return;
+    // Look again after the question rather than trust what was found before it.
+    const int memberNow = currentMember();
+    const qsizetype row = currentRow(memberNow);
+    if (row >= 0)
+        m_doc.removeRow(memberNow, row);
+}
+
+void KeyCommands::mnuKeyRename_Click()
+{
+    const int member = currentMember();
+    const qsizetype row = currentRow(member);
+    if (row >= 0)
+        m_host.editKeyName(member, row);
+}
+
+void KeyCommands::mnuKeyCopyName_Click()
+{
+    const int member = currentMember();
+    const qsizetype row = currentRow(member);
+    if (row < 0)
+        return;
+    m_host.clearClipboard();
+    m_host.setClipboardText(m_doc.list(member)->row(row).name());
+}
+
+void KeyCommands::mnuKeyCopyPath_Click()
+{
+    const int member = currentMember();
+    const qsizetype row = currentRow(member);
+    if (row < 0)
+        return;
+    m_host.clearClipboard();
+    m_host.setClipboardText(m_doc.fullPath(m_doc.selectedNode()) + u'\\'
+                            + m_doc.list(member)->row(row).name());
+}
+
+void KeyCommands::mnuKeyCopyValue_Click()
+{
+    const int member = currentMember();
+    const qsizetype row = currentRow(member);
+    if (row < 0)
+        return;
+    m_host.clearClipboard();
+    m_host.setClipboardText(m_doc.list(member)->row(row).data());
+}
+
+void KeyCommands::mnuKeyChangeData_Click()
+{
+    const int member = currentMember();
+    const qsizetype row = currentRow(member);
+    if (row < 0)
+        return;
+    const KeyRow &key = m_doc.list(member)->row(row);
+    GetValueKind(key.data());
+    EditKeyName = key.name();
+    ValueEditRequest request{EditKeyName, EditKeyData, EditValueKind};
+    if (!m_host.runValueEditor(request))
+        return;
+
+    // The editor is modal, but look the row up again rather than trust a stale position.
+    const int memberNow = currentMember();
+    qsizetype rowNow = currentRow(memberNow);
+    if (rowNow < 0)
+        return;
+    if (m_doc.list(memberNow)->row(rowNow).name() != request.keyName)
+        rowNow = m_doc.setRowName(memberNow, rowNow, request.keyName);
+    if (rowNow >= 0)
+        m_doc.setRowData(memberNow, rowNow, request.keyData);
+}
+
+KeyMenuFlags KeyCommands::keyMenuFlags(const IniDocument &doc, int member)
+{
+    KeyMenuFlags flags;
+    if (doc.selectedNode() == 1)
+        return flags;
+    const KeyList *list = doc.list(member);
+    const bool rowCommands = list && !list->isEmpty() && list->currentSelected();
+    flags.newEnabled = true;
+    flags.changeDataEnabled = rowCommands;
+    flags.deleteEnabled = rowCommands;
+    flags.renameEnabled = rowCommands;
+    flags.copyNameEnabled = rowCommands;
+    flags.copyPathEnabled = rowCommands;
+    flags.copyValueEnabled = rowCommands;
+    return flags;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QtGlobal>
+
+class CommandHost;
+class IniDocument;
+
+// The enabled flags a right-click over a key list gives the seven items of "名称".
+struct KeyMenuFlags
+{
+    bool newEnabled = false;
+    bool changeDataEnabled = false;
+    bool deleteEnabled = false;
+    bool renameEnabled = false;
+    bool copyNameEnabled = false;
+    bool copyPathEnabled = false;
+    bool copyValueEnabled = false;
+};
+
+// The key commands of the menu "名称", Change Data included. They work on the key list
+// of the selected section (its member number is the section's tree index) and on that
+// list's current row, looked up afresh each time. With the root or no node selected,
+// or (all but New) with no current row, a command does nothing: it asks nothing,
+// opens nothing and leaves the clipboard alone.
+class KeyCommands
+{
+public:
+    KeyCommands(IniDocument &doc, CommandHost &host);
+
+    // Switches the list's sorting off, appends "新建名称" with empty data as the current,
+    // selected row, brings the list to the front, focuses it and starts the name edit.
+    void mnuKeyNew_Click();
+    // Asks (title "Tarnwick", no icon); on Yes removes the current row and nothing else.
+    void mnuKeyDelete_Click();
+    // Starts the edit of the current row's name.
+    void mnuKeyRename_Click();
+    // Clear the clipboard, then put the row's name; root text, "\", section name, "\",
+    // row name; or the row's data exactly as shown ("(Empty)" for a key read empty).
+    void mnuKeyCopyName_Click();
+    void mnuKeyCopyPath_Click();
+    void mnuKeyCopyValue_Click();
+    // Works out the data's kind (GetValueKind), fills the shared values and runs the
+    // value editor; on OK looks the row up again and writes the name, then the data,
+    // unchecked. A sorted list keeps the renamed row in its sorted place.
+    void mnuKeyChangeData_Click();
+
+    // Root selected: all seven false. Otherwise New is true, and the six others are true
+    // exactly when list `member` has rows and its current row is selected.
+    static KeyMenuFlags keyMenuFlags(const IniDocument &doc, int member);
+
+private:
+    // The selected section's member number, or -1 with the root or no node selected.
+    int currentMember() const;
+    // The current row of that list, or -1 when there is none.
+    qsizetype currentRow(int member) const;
+
+    IniDocument &m_doc;
+    CommandHost &m_host;
+};

@@ -1,0 +1,39 @@
+#include "frmini.h"
+#include "startoptions.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+int main(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    // --help and --version answer without opening the window system.
+    if (StartOptions::answersWithoutWindow(arguments)) {
+        QCoreApplication app(argc, argv);
+        InstallQtTranslations(app);
+        const StartOptions options = StartOptions::parse(arguments);
+        options.print();
+        return options.exitCode;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarnwick"));
+    InstallQtTranslations(app);
+    // QApplication has taken out its own options (-platform and the like) by now.
+    const StartOptions options = StartOptions::parse(QApplication::arguments());
+    if (options.action != StartOptions::Action::Run) {
+        options.print();
+        return options.exitCode;
+    }
+
+    frmINI window;
+    window.show();
+    // A full path, so that Save and Properties name the file wherever it was given from.
+    if (!options.file.isEmpty())
+        window.openPath(QDir::toNativeSeparators(QFileInfo(options.file).absoluteFilePath()));
+    return app.exec();
+}

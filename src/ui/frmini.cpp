@@ -1,0 +1,229 @@
+#include "frmini.h"
+
+#include "filecommands.h"
+#include "keycommands.h"
+#include "keylistmodel.h"
+#include "keylistview.h"
+#include "sectioncommands.h"
+#include "sectiontreemodel.h"
+#include "sectiontreeview.h"
+#include "statuspanels.h"
+#include "windowhost.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// The design's places in pixels at 96 dpi (15 twips a pixel): the tree is 2970 twips
+// wide, the key list starts at 3000, and the client area is 8340 by 6150.
+constexpr int treeWidth = 198;
+constexpr int listLeft = 200;
+constexpr int clientWidth = 556;
+constexpr int clientHeight = 410;
+}
+
+frmINI::frmINI(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(u"frmINI"_s);
+    setWindowTitle(u"Tarnwick"_s);
+    setWindowIcon(QIcon(u":/icons/tarnwick.svg"_s));
+    setAcceptDrops(true);
+
+    createViews();
+    m_host = std::make_unique<WindowHost>(this, tvwSections, lstKeys, m_dialogs);
+    m_fileCommands = std::make_unique<FileCommands>(m_doc, *m_host, m_dialogs);
+    m_sectionCommands = std::make_unique<SectionCommands>(m_doc, *m_host);
+    m_keyCommands = std::make_unique<KeyCommands>(m_doc, *m_host);
+    createActions();
+    connectActions();
+    Form_Load();
+
+    // The client area excludes the menu bar; the status bar is part of it.
+    resize(clientWidth, clientHeight + menuBar()->sizeHint().height());
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+frmINI::~frmINI()
+{
+    // The views and models read the document, a member, which is gone before the
+    // base class deletes its children: let them go first.
+    delete m_client;
+    delete m_treeModel;
+    delete m_keyModel;
+}
+
+void frmINI::createViews()
+{
+    m_treeModel = new SectionTreeModel(m_doc, this);
+    m_keyModel = new KeyListModel(m_doc, this);
+
+    m_client = new QWidget(this);
+    m_client->setObjectName(u"frmINIClient"_s);
+    m_client->installEventFilter(this);
+    setCentralWidget(m_client);
+
+    tvwSections = new SectionTreeView(m_client);
+    tvwSections->setObjectName(u"tvwSections"_s);
+    tvwSections->bind(m_doc, m_treeModel);
+
+    lstKeys = new KeyListView(m_client);
+    lstKeys->setObjectName(u"lstKeys"_s);
+    lstKeys->bind(m_doc, m_keyModel);
+
+    QStatusBar *sbBar = statusBar();
+    sbBar->setObjectName(u"sbBar"_s);
+    m_panels = new StatusPanels(sbBar, m_doc);
+
+    connect(tvwSections, &SectionTreeView::nodeClicked, this,
+            [this](int treeIndex) { m_sectionCommands->tvwSections_NodeClick(treeIndex); });
+    connect(tvwSections, &SectionTreeView::rightReleased, this, &frmINI::tvwSections_MouseUp);
+    connect(lstKeys, &KeyListView::rightReleased, this, &frmINI::lstKeys_MouseUp);
+    connect(lstKeys, &KeyListView::keyDoubleClicked, this, &frmINI::lstKeys_DblClick);
+}
+
+void frmINI::createActions()
+{
+    m_actions = MainActions::create(this);
+    menuBar()->setObjectName(u"frmINIMenuBar"_s);
+}
+
+void frmINI::connectActions()
+{
+    const MainActions &a = m_actions;
+    FileCommands *file = m_fileCommands.get();
+    SectionCommands *section = m_sectionCommands.get();
+    KeyCommands *key = m_keyCommands.get();
+
+    connect(a.mnuFileNew, &QAction::triggered, this, [file] { file->mnuFileNew_Click(); });
+    connect(a.mnuFileOpen, &QAction::triggered, this, [file] { file->mnuFileOpen_Click(); });
+    connect(a.mnuFileSave, &QAction::triggered, this, [file] { file->mnuFileSave_Click(); });
+    connect(a.mnuFileSaveAs, &QAction::triggered, this, [file] { file->mnuFileSaveAs_Click(); });
+    connect(a.mnutarnblog, &QAction::triggered, this, &frmINI::mnutarnblog_Click);
+    connect(a.mnuFileExit, &QAction::triggered, this, [file] { file->mnuFileExit_Click(); });
+
+    connect(a.mnuSectionNew, &QAction::triggered, this, [section] { section->mnuSectionNew_Click(); });
+    connect(a.mnuSectionDelete, &QAction::triggered, this,
+            [section] { section->mnuSectionDelete_Click(); });
+    connect(a.mnuSectionRename, &QAction::triggered, this,
+            [section] { section->mnuSectionRename_Click(); });
+    connect(a.mnuSectionCopyName, &QAction::triggered, this,
+            [section] { section->mnuSectionCopyName_Click(); });
+    connect(a.mnuSectionCopyPath, &QAction::triggered, this,
+            [section] { section->mnuSectionCopyPath_Click(); });
+
+    connect(a.mnuKeyNew, &QAction::triggered, this, [key] { key->mnuKeyNew_Click(); });
+    connect(a.mnuKeyChangeData, &QAction::triggered, this, [key] { key->mnuKeyChangeData_Click(); });
+    connect(a.mnuKeyDelete, &QAction::triggered, this, [key] { key->mnuKeyDelete_Click(); });
+    connect(a.mnuKeyRename, &QAction::triggered, this, [key] { key->mnuKeyRename_Click(); });
+    connect(a.mnuKeyCopyName, &QAction::triggered, this, [key] { key->mnuKeyCopyName_Click(); });
+    connect(a.mnuKeyCopyPath, &QAction::triggered, this, [key] { key->mnuKeyCopyPath_Click(); });
+    connect(a.mnuKeyCopyValue, &QAction::triggered, this, [key] { key->mnuKeyCopyValue_Click(); });
+
+    connect(a.mnuViewStatusbar, &QAction::triggered, this, &frmINI::mnuViewStatusbar_Click);
+    connect(a.mnuViewRefresh, &QAction::triggered, this, [file] { file->mnuViewRefresh_Click(); });
+    connect(a.mnuViewProperties, &QAction::triggered, this,
+            [file] { file->mnuViewProperties_Click(); });
+}
+
+void frmINI::Form_Load()
+{
+    m_doc.setRootExpanded(true);
+    m_doc.setSelectedNode(1);
+    m_dialogs.initDir = QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    m_doc.setPath(IniDocument::untitledPath());
+}
+
+bool frmINI::openPath(const QString &path)
+{
+    return m_fileCommands->openPath(path);
+}
+
+bool frmINI::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_client && event->type() == QEvent::Resize)
+        layoutViews();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmINI::layoutViews()
+{
+    // The tree and the list fill the client height above the status bar; the list
+    // takes the width right of the tree. One view shows every list, so a list that
+    // comes to the front later is laid out like the others at once.
+    const int height = m_client->height();
+    tvwSections->setGeometry(0, 0, treeWidth, height);
+    lstKeys->setGeometry(listLeft, 0, qMax(0, m_client->width() - listLeft), height);
+}
+
+void frmINI::mnuViewStatusbar_Click(bool checked)
+{
+    statusBar()->setVisible(checked);
+    // Lay out now rather than on the next pass of the event loop.
+    layout()->activate();
+}
+
+void frmINI::mnutarnblog_Click()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromUtf16(blogUrl)));
+}
+
+void frmINI::tvwSections_MouseUp(const QPoint &globalPos)
+{
+    const SectionMenuFlags flags = SectionCommands::sectionMenuFlags(m_doc);
+    m_actions.mnuSectionDelete->setEnabled(flags.deleteEnabled);
+    m_actions.mnuSectionRename->setEnabled(flags.renameEnabled);
+    m_actions.mnuSectionCopyName->setEnabled(flags.copyNameEnabled);
+    m_actions.mnuSectionCopyPath->setEnabled(flags.copyPathEnabled);
+    m_actions.mnuSection->popup(globalPos);
+}
+
+void frmINI::lstKeys_MouseUp(const QPoint &globalPos)
+{
+    const KeyMenuFlags flags = KeyCommands::keyMenuFlags(m_doc, m_keyModel->member());
+    m_actions.mnuKeyNew->setEnabled(flags.newEnabled);
+    m_actions.mnuKeyChangeData->setEnabled(flags.changeDataEnabled);
+    m_actions.mnuKeyDelete->setEnabled(flags.deleteEnabled);
+    m_actions.mnuKeyRename->setEnabled(flags.renameEnabled);
+    m_actions.mnuKeyCopyName->setEnabled(flags.copyNameEnabled);
+    m_actions.mnuKeyCopyPath->setEnabled(flags.copyPathEnabled);
+    m_actions.mnuKeyCopyValue->setEnabled(flags.copyValueEnabled);
+    m_actions.mnuKey->popup(globalPos);
+}
+
+void frmINI::lstKeys_DblClick()
+{
+    m_keyCommands->mnuKeyChangeData_Click();
+}
+
+void frmINI::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.constFirst().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void frmINI::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.constFirst().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    // Open once the drop is over: the read may show a message box, which should not
+    // keep the dragging program waiting.
+    const QString path = QDir::toNativeSeparators(urls.constFirst().toLocalFile());
+    QMetaObject::invokeMethod(this, [this, path] { openPath(path); }, Qt::QueuedConnection);
+}

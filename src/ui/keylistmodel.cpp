@@ -1,0 +1,164 @@
+#include "keylistmodel.h"
+
+#include "inidocument.h"
+
+using namespace Qt::StringLiterals;
+
+KeyListModel::KeyListModel(IniDocument &doc, QObject *parent)
+    : QAbstractTableModel(parent),
+      m_doc(doc),
+      m_keyIcon(u":/icons/key.svg"_s),
+      m_member(doc.frontList())
+{
+    connectDocument();
+}
+
+void KeyListModel::beginReset()
+{
+    if (m_resetting)
+        return;
+    m_resetting = true;
+    beginResetModel();
+}
+
+void KeyListModel::endReset()
+{
+    if (!m_resetting)
+        return;
+    m_member = m_doc.frontList();
+    m_resetting = false;
+    endResetModel();
+}
+
+void KeyListModel::connectDocument()
+{
+    connect(&m_doc, &IniDocument::aboutToReset, this, &KeyListModel::beginReset);
+    connect(&m_doc, &IniDocument::resetDone, this, &KeyListModel::endReset);
+    connect(&m_doc, &IniDocument::frontListChanged, this, [this](int member) {
+        if (m_resetting || member == m_member)
+            return;
+        beginReset();
+        endReset();
+    });
+
+    // A removed section takes its list with it and renumbers the later ones, so the
+    // shown list may be gone or be another object now: show it afresh.
+    connect(&m_doc, &IniDocument::sectionAboutToBeRemoved, this, [this](int treeIndex) {
+        if (m_member >= treeIndex)
+            beginReset();
+    });
+    connect(&m_doc, &IniDocument::sectionRemoved, this, &KeyListModel::endReset);
+    connect(&m_doc, &IniDocument::listsRenumbered, this, [this](int first) {
+        if (!m_resetting && m_member >= first) {
+            beginReset();
+            endReset();
+        }
+    });
+
+    connect(&m_doc, &IniDocument::rowAboutToBeInserted, this, [this](int member, qsizetype pos) {
+        if (isShown(member))
+            beginInsertRows({}, int(pos), int(pos));
+    });
+    connect(&m_doc, &IniDocument::rowInserted, this, [this](int member) {
+        if (isShown(member))
+            endInsertRows();
+    });
+    connect(&m_doc, &IniDocument::rowAboutToBeRemoved, this, [this](int member, qsizetype pos) {
+        if (isShown(member))
+            beginRemoveRows({}, int(pos), int(pos));
+    });
+    connect(&m_doc, &IniDocument::rowRemoved, this, [this](int member) {
+        if (isShown(member))
+            endRemoveRows();
+    });
+    connect(&m_doc, &IniDocument::rowAboutToBeMoved, this,
+            [this](int member, qsizetype from, qsizetype to) {
+                if (!isShown(member) || from == to)
+                    return;
+                // Qt counts the destination before the row leaves its place.
+                const int destination = int(to > from ? to + 1 : to);
+                beginMoveRows({}, int(from), int(from), {}, destination);
+            });
+    connect(&m_doc, &IniDocument::rowMoved, this, [this](int member, qsizetype from, qsizetype to) {
+        if (isShown(member) && from != to)
+            endMoveRows();
+    });
+    connect(&m_doc, &IniDocument::rowChanged, this, [this](int member, qsizetype pos) {
+        if (isShown(member))
+            emit dataChanged(index(int(pos), 0), index(int(pos), 1));
+    });
+    connect(&m_doc, &IniDocument::listAboutToBeReordered, this, [this](int member) {
+        if (isShown(member))
+            beginReset();
+    });
+    connect(&m_doc, &IniDocument::listReordered, this, [this](int member) {
+        if (member == m_member)
+            endReset();
+    });
+}
+
+const KeyList *KeyListModel::shown() const
+{
+    return m_doc.list(m_member);
+}
+
+int KeyListModel::rowCount(const QModelIndex &parent) const
+{
+    const KeyList *list = shown();
+    if (parent.isValid() || !list)
+        return 0;
+    return int(list->count());
+}
+
+int KeyListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : 2;
+}
+
+QVariant KeyListModel::data(const QModelIndex &index, int role) const
+{
+    const KeyList *list = shown();
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid) || !list || index.row() >= list->count())
+        return {};
+    const KeyRow &row = list->row(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return index.column() == 0 ? row.name() : row.data();
+    case Qt::DecorationRole:
+        if (index.column() == 0)
+            return m_keyIcon;
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant KeyListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    if (section == 0)
+        return u"名称"_s;
+    if (section == 1)
+        return u"数据"_s;
+    return {};
+}
+
+bool KeyListModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (role != Qt::EditRole || index.column() != 0
+        || !checkIndex(index, CheckIndexOption::IndexIsValid))
+        return false;
+    return m_doc.setRowName(m_member, index.row(), value.toString()) >= 0;
+}
+
+Qt::ItemFlags KeyListModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() == 0)
+        result |= Qt::ItemIsEditable;
+    return result;
+}

@@ -1,0 +1,117 @@
+#include "keylistview.h"
+
+#include "inidocument.h"
+#include "keylistmodel.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+KeyListView::KeyListView(QWidget *parent) : QTreeView(parent)
+{
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(SingleSelection);
+    setSelectionBehavior(SelectRows);
+    setEditTriggers(NoEditTriggers);
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    setUniformRowHeights(true); // a list of 1,000,000 keys lays out at once
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+}
+
+void KeyListView::bind(IniDocument &doc, KeyListModel *model)
+{
+    m_doc = &doc;
+    m_model = model;
+    setModel(model);
+    // The widths of the design, 1900 and 2800 twips.
+    setColumnWidth(0, 127);
+    setColumnWidth(1, 187);
+    // The view moves its current row by itself when rows go; the document decides.
+    connect(model, &QAbstractItemModel::modelReset, this, &KeyListView::showDocumentRow);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &KeyListView::showDocumentRow);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &KeyListView::showDocumentRow);
+    connect(model, &QAbstractItemModel::rowsMoved, this, &KeyListView::showDocumentRow);
+    connect(&doc, &IniDocument::currentRowChanged, this, [this](int member) {
+        if (member == m_model->member())
+            showDocumentRow();
+    });
+    showDocumentRow();
+}
+
+void KeyListView::editName(qsizetype row)
+{
+    const QModelIndex index = m_model ? m_model->index(int(row), 0) : QModelIndex();
+    if (!index.isValid())
+        return;
+    scrollTo(index);
+    edit(index);
+}
+
+void KeyListView::showDocumentRow()
+{
+    const KeyList *list = m_doc->list(m_model->member());
+    QItemSelectionModel *selection = selectionModel();
+    if (!list || list->current() < 0 || list->current() >= m_model->rowCount()) {
+        selection->clear();
+        return;
+    }
+    const QModelIndex index = m_model->index(int(list->current()), 0);
+    selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    if (list->currentSelected())
+        selection->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    else
+        selection->clearSelection();
+}
+
+void KeyListView::takeUserRow()
+{
+    if (!m_doc)
+        return;
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return;
+    m_doc->setCurrentRow(m_model->member(), current.row(),
+                         selectionModel()->isRowSelected(current.row(), {}));
+}
+
+void KeyListView::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        QTreeView::mousePressEvent(event);
+        takeUserRow();
+    } else if (event->button() == Qt::RightButton) {
+        const QModelIndex under = indexAt(event->position().toPoint());
+        if (under.isValid() && m_doc)
+            m_doc->setCurrentRow(m_model->member(), under.row(), true);
+    }
+    event->accept();
+}
+
+void KeyListView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        // A Ctrl+click takes its selected row away only on release.
+        QTreeView::mouseReleaseEvent(event);
+        takeUserRow();
+        return;
+    }
+    event->accept();
+    if (event->button() == Qt::RightButton)
+        emit rightReleased(event->globalPosition().toPoint());
+}
+
+void KeyListView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    event->accept();
+    if (event->button() == Qt::LeftButton)
+        emit keyDoubleClicked();
+}
+
+void KeyListView::keyPressEvent(QKeyEvent *event)
+{
+    QTreeView::keyPressEvent(event);
+    takeUserRow();
+}

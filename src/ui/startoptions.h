@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QCoreApplication;
+
+// The command line: "tarnwick [FILE]", with --help and --version. An unknown option or
+// a second file is an error (exit code 2). Texts come out in the user interface's
+// language once Qt's Chinese translations are installed.
+struct StartOptions
+{
+    enum class Action { Run, Help, Version, Error };
+
+    Action action = Action::Run;
+    QString file;     // the file to open at start, empty for none
+    QString message;  // what Help, Version and Error print
+    int exitCode = 0; // for Help, Version and Error
+
+    // arguments as QCoreApplication::arguments() gives them, program name first.
+    static StartOptions parse(const QStringList &arguments);
+    // True when the arguments ask for help or the version: they can be answered
+    // before any window system is opened.
+    static bool answersWithoutWindow(const QStringList &arguments);
+    // Prints message to standard output (Help, Version) or standard error (Error).
+    void print() const;
+};
+
+// Loads Qt's own zh_CN translations (dialog buttons, file dialog) into app.
+void InstallQtTranslations(QCoreApplication &app);

@@ -1,0 +1,77 @@
+#include "statuspanels.h"
+
+#include "inidocument.h"
+#include "lockkeystate.h"
+
+#include <QLabel>
+#include <QStatusBar>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QLabel *makePanel(QStatusBar *bar, const QString &name, const QString &text, int width,
+                  int minimumWidth)
+{
+    auto *panel = new QLabel(text, bar);
+    panel->setObjectName(name);
+    panel->setMinimumWidth(minimumWidth);
+    if (width == minimumWidth)
+        panel->setFixedWidth(width);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    return panel;
+}
+
+} // namespace
+
+StatusPanels::StatusPanels(QStatusBar *bar, IniDocument &doc)
+    : QObject(bar), m_doc(doc), m_locks(new LockKeyState)
+{
+    // Twips to pixels at 96 dpi: 4740 → 316, 1440 → 96, 600 → 40.
+    m_path = makePanel(bar, u"sbBarPath"_s, {}, 316, 96);
+    m_count = makePanel(bar, u"sbBarCount"_s, {}, 96, 96);
+    m_num = makePanel(bar, u"sbBarNum"_s, u"NUM"_s, 40, 40);
+    m_caps = makePanel(bar, u"sbBarCaps"_s, u"CAPS"_s, 40, 40);
+    m_scroll = makePanel(bar, u"sbBarScroll"_s, u"SCRL"_s, 40, 40);
+    for (QLabel *lock : {m_num, m_caps, m_scroll})
+        lock->setAlignment(Qt::AlignCenter);
+    m_path->setMinimumWidth(96);
+    m_path->resize(316, m_path->height());
+    bar->addWidget(m_path, 1);
+    bar->addWidget(m_count);
+    bar->addPermanentWidget(m_num);
+    bar->addPermanentWidget(m_caps);
+    bar->addPermanentWidget(m_scroll);
+
+    connect(&doc, &IniDocument::statusTextsChanged, this, &StatusPanels::showTexts);
+    showTexts();
+
+    if (m_locks->available()) {
+        // X11 sends no event for a lock key pressed in another window, so ask now and then.
+        m_poll = new QTimer(this);
+        m_poll->setInterval(300);
+        connect(m_poll, &QTimer::timeout, this, &StatusPanels::showLockStates);
+        m_poll->start();
+        showLockStates();
+    }
+}
+
+StatusPanels::~StatusPanels()
+{
+    delete m_locks;
+}
+
+void StatusPanels::showTexts()
+{
+    m_path->setText(m_doc.statusPath());
+    m_count->setText(m_doc.statusCount());
+}
+
+void StatusPanels::showLockStates()
+{
+    m_num->setEnabled(m_locks->numLock());
+    m_caps->setEnabled(m_locks->capsLock());
+    m_scroll->setEnabled(m_locks->scrollLock());
+}

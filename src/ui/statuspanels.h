@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+
+class IniDocument;
+class LockKeyState;
+class QLabel;
+class QStatusBar;
+class QTimer;
+
+// Fills the status bar `sbBar` with its five panels: the path text (4740 twips, at
+// least 1440, growing with the window), the section count text (1440), and "NUM",
+// "CAPS" and "SCRL" (600 each). Panels 1 and 2 follow the document's status texts.
+// The lock panels show their label in full colour while the key is on and greyed
+// while it is off, where the platform tells the states; elsewhere they just show
+// their labels.
+class StatusPanels : public QObject
+{
+    Q_OBJECT
+public:
+    StatusPanels(QStatusBar *bar, IniDocument &doc);
+    ~StatusPanels() override;
+
+    QLabel *pathPanel() const { return m_path; }
+    QLabel *countPanel() const { return m_count; }
+
+private:
+    void showTexts();
+    void showLockStates();
+
+    IniDocument &m_doc;
+    QLabel *m_path;
+    QLabel *m_count;
+    QLabel *m_num;
+    QLabel *m_caps;
+    QLabel *m_scroll;
+    LockKeyState *m_locks;
+    QTimer *m_poll = nullptr;
+};

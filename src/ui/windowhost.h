@@ -1,0 +1,45 @@
+#pragma once
+
+#include "commandhost.h"
+
+#include <QStringList>
+
+class KeyListView;
+class SectionTreeView;
+class QWidget;
+
+// What the commands need from the windowing system, done with real widgets on the main
+// window: the shared file dialog (a Qt file dialog named "Dialogs", created for each
+// use), message boxes, the system clipboard, in-place edits in the two views, focus,
+// and the two modal dialogs, all owned by the main window.
+class WindowHost : public CommandHost
+{
+public:
+    WindowHost(QWidget *window, SectionTreeView *tree, KeyListView *keys, FileDialogState &dialogs);
+
+    // Turns a "|"-separated filter ("描述 (*.ini)|*.ini|全部文件 (*.*)|*.*") into Qt's
+    // name filters, one per pair. "*.*" stands for every name, as it does on Windows.
+    static QStringList qtNameFilters(const QString &filter);
+
+    bool showOpenDialog(FileDialogState &state) override;
+    bool showSaveDialog(FileDialogState &state) override;
+    bool askYesNo(const QString &title, const QString &text, Icon icon) override;
+    void showError(const QString &title, const QString &text) override;
+    void clearClipboard() override;
+    void setClipboardText(const QString &text) override;
+    void editNodeLabel(int treeIndex) override;
+    void editKeyName(int member, qsizetype row) override;
+    void focusTree() override;
+    void focusKeyList(int member) override;
+    bool runValueEditor(ValueEditRequest &request) override;
+    void showProperties(const PropertiesInfo &info) override;
+    void closeMainWindow() override;
+
+private:
+    bool showFileDialog(FileDialogState &state, bool save);
+
+    QWidget *m_window;
+    SectionTreeView *m_tree;
+    KeyListView *m_keys;
+    FileDialogState &m_dialogs;
+};

@@ -1,0 +1,348 @@
+#include "frmini.h"
+#include "modalanswer.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString dataFile(const QString &name)
+{
+    return QDir::toNativeSeparators(QStringLiteral(TARNWICK_TEST_DATA) + u'/' + name);
+}
+
+template<typename T = QAction>
+T *child(QWidget &window, const QString &name)
+{
+    return window.findChild<T *>(name);
+}
+
+} // namespace
+
+class TestFrmIni : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void startState();
+    void menus_data();
+    void menus();
+    void statusBarToggle();
+    void shortcuts_data();
+    void shortcuts();
+    void openThroughRealDialog();
+    void saveUntitledThroughRealDialog();
+    void failedSaveShowsMessageBox();
+    void propertiesDialog();
+    void dropOpensFile();
+
+private:
+    std::unique_ptr<frmINI> m_window;
+};
+
+void TestFrmIni::init()
+{
+    m_window = std::make_unique<frmINI>();
+    m_window->show();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void TestFrmIni::cleanup()
+{
+    QVERIFY(allModalsAnswered());
+    m_window.reset();
+}
+
+void TestFrmIni::startState()
+{
+    frmINI &w = *m_window;
+    const IniDocument &doc = w.document();
+    QCOMPARE(w.objectName(), u"frmINI"_s);
+    QCOMPARE(w.windowTitle(), u"Tarnwick"_s);
+    QVERIFY(!w.windowIcon().isNull());
+    QCOMPARE(doc.rootText(), u"Untitled.ini"_s);
+    QVERIFY(doc.rootExpanded());
+    QCOMPARE(doc.selectedNode(), 1);
+    QCOMPARE(doc.path(), u"Untitled"_s);
+    QCOMPARE(doc.frontList(), 0);
+    QCOMPARE(w.dialogs().initDir, QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+
+    auto *tree = child<QTreeView>(w, u"tvwSections"_s);
+    auto *keys = child<QTreeView>(w, u"lstKeys"_s);
+    auto *bar = child<QStatusBar>(w, u"sbBar"_s);
+    QVERIFY(tree && keys && bar);
+    QVERIFY(tree->selectionModel()->isSelected(tree->model()->index(0, 0)));
+    QVERIFY(tree->isExpanded(tree->model()->index(0, 0)));
+    QCOMPARE(child<QLabel>(w, u"sbBarPath"_s)->text(), u"Untitled.ini"_s);
+    QCOMPARE(child<QLabel>(w, u"sbBarCount"_s)->text(), u"0 项"_s);
+    QCOMPARE(child<QLabel>(w, u"sbBarNum"_s)->text(), u"NUM"_s);
+    QCOMPARE(child<QLabel>(w, u"sbBarCaps"_s)->text(), u"CAPS"_s);
+    QCOMPARE(child<QLabel>(w, u"sbBarScroll"_s)->text(), u"SCRL"_s);
+
+    // The design's places: tree 2970 twips wide at the left, the list from 3000 twips to
+    // the right edge, both as tall as the room above the status bar; client 8340 x 6150.
+    const QWidget *client = w.centralWidget();
+    QCOMPARE(tree->geometry(), QRect(0, 0, 198, client->height()));
+    QCOMPARE(keys->geometry(), QRect(200, 0, client->width() - 200, client->height()));
+    QCOMPARE(client->width(), 556);
+    QCOMPARE(client->height() + bar->height(), 410);
+    QCOMPARE(keys->model()->headerData(0, Qt::Horizontal).toString(), u"名称"_s);
+    QCOMPARE(keys->columnWidth(0), 127);
+    QCOMPARE(keys->columnWidth(1), 187);
+}
+
+void TestFrmIni::menus_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("items"); // objectName|caption|shortcut|enabled
+    QTest::newRow("文件") << u"mnuFile"_s << u"文件"_s
+                          << QStringList{u"mnuFileNew|新建|Ctrl+N|1"_s, u"mnuFileOpen|打开|Ctrl+O|1"_s,
+                                         u"Sep1"_s, u"mnuFileSave|保存|Ctrl+S|1"_s,
+                                         u"mnuFileSaveAs|另存为||1"_s, u"Sep6"_s,
+                                         u"mnutarnblog|Tarn博客||1"_s, u"Sep10"_s,
+                                         u"mnuFileExit|退出||1"_s};
+    QTest::newRow("操作") << u"mnuSection"_s << u"操作"_s
+                          << QStringList{u"mnuSectionNew|新建项||1"_s, u"Sep2"_s,
+                                         u"mnuSectionDelete|删除项||0"_s,
+                                         u"mnuSectionRename|重命名项||0"_s, u"Sep3"_s,
+                                         u"mnuSectionCopyName|复制名称||0"_s,
+                                         u"mnuSectionCopyPath|复制路径||0"_s};
+    QTest::newRow("名称") << u"mnuKey"_s << u"名称"_s
+                          << QStringList{u"mnuKeyNew|新建名称||1"_s,
+                                         u"mnuKeyChangeData|查看/修改数值||0"_s, u"Sep4"_s,
+                                         u"mnuKeyDelete|删除名称||0"_s, u"mnuKeyRename|重命名名称||0"_s,
+                                         u"Sep5"_s, u"mnuKeyCopyName|复制名称||0"_s,
+                                         u"mnuKeyCopyPath|复制路径||0"_s,
+                                         u"mnuKeyCopyValue|复制数据||0"_s};
+    QTest::newRow("查看") << u"mnuView"_s << u"查看"_s
+                          << QStringList{u"mnuViewStatusbar|状态栏|Ctrl+I|1"_s, u"sep45"_s,
+                                         u"mnuViewRefresh|刷新|F5|1"_s,
+                                         u"mnuViewProperties|属性|Ctrl+P|1"_s};
+}
+
+void TestFrmIni::menus()
+{
+    QFETCH(QString, menu);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, items);
+    auto *m = child<QMenu>(*m_window, menu);
+    QVERIFY(m);
+    QCOMPARE(m->title(), caption);
+    const QList<QAction *> actions = m->actions();
+    QCOMPARE(actions.size(), items.size());
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QStringList f = items[i].split(u'|');
+        QCOMPARE(actions[i]->objectName(), f[0]);
+        if (f.size() == 1) {
+            QVERIFY(actions[i]->isSeparator());
+            continue;
+        }
+        QCOMPARE(actions[i]->text(), f[1]);
+        QCOMPARE(actions[i]->shortcut(), QKeySequence(f[2]));
+        QCOMPARE(actions[i]->isEnabled(), f[3] == u"1"_s);
+    }
+    QVERIFY(m_window->actions().mnuViewStatusbar->isChecked());
+}
+
+void TestFrmIni::statusBarToggle()
+{
+    frmINI &w = *m_window;
+    auto *tree = child<QTreeView>(w, u"tvwSections"_s);
+    auto *keys = child<QTreeView>(w, u"lstKeys"_s);
+    QStatusBar *bar = w.statusBar();
+    const int treeHeight = tree->height();
+    const int keysHeight = keys->height();
+    const int barHeight = bar->height();
+    QVERIFY(barHeight > 0);
+
+    QTest::keyClick(&w, Qt::Key_I, Qt::ControlModifier);
+    QVERIFY(!bar->isVisible());
+    QVERIFY(!w.actions().mnuViewStatusbar->isChecked());
+    QCOMPARE(tree->height(), treeHeight + barHeight);
+    QCOMPARE(keys->height(), keysHeight + barHeight);
+
+    QTest::keyClick(&w, Qt::Key_I, Qt::ControlModifier);
+    QVERIFY(bar->isVisible());
+    QVERIFY(w.actions().mnuViewStatusbar->isChecked());
+    QCOMPARE(tree->height(), treeHeight);
+    QCOMPARE(keys->height(), keysHeight);
+}
+
+void TestFrmIni::shortcuts_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("dialog"); // the title of the modal that opens, "" for none
+    QTest::newRow("Ctrl+N") << QKeySequence(u"Ctrl+N"_s) << u"mnuFileNew"_s << QString();
+    QTest::newRow("F5") << QKeySequence(u"F5"_s) << u"mnuViewRefresh"_s << QString();
+    QTest::newRow("Ctrl+O") << QKeySequence(u"Ctrl+O"_s) << u"mnuFileOpen"_s << u"打开INI文件"_s;
+    QTest::newRow("Ctrl+S") << QKeySequence(u"Ctrl+S"_s) << u"mnuFileSave"_s << u"Save INI file"_s;
+    QTest::newRow("Ctrl+P") << QKeySequence(u"Ctrl+P"_s) << u"mnuViewProperties"_s << u"属性"_s;
+}
+
+void TestFrmIni::shortcuts()
+{
+    QFETCH(QKeySequence, keys);
+    QFETCH(QString, action);
+    QFETCH(QString, dialog);
+    frmINI &w = *m_window;
+    IniDocument &doc = w.document();
+    // New and Refresh show their effect on a file with an unsaved section added.
+    QTemporaryDir dir;
+    const QString path = QDir::toNativeSeparators(dir.filePath(u"copy.ini"_s));
+    if (dialog.isEmpty()) {
+        QVERIFY(QFile::copy(dataFile(u"properties-three-sections.ini"_s), path));
+        QVERIFY(w.openPath(path));
+        doc.addSection(u"unsaved"_s);
+    }
+    QSignalSpy triggered(child(w, action), &QAction::triggered);
+    QString seen;
+    if (!dialog.isEmpty()) {
+        answerNextModal([&seen](QWidget *modal) {
+            seen = modal->windowTitle();
+            static_cast<QDialog *>(modal)->reject();
+        });
+    }
+
+    QTest::keySequence(&w, keys);
+
+    QCOMPARE(triggered.size(), 1);
+    QVERIFY(allModalsAnswered());
+    QCOMPARE(seen, dialog);
+    if (keys == QKeySequence(u"Ctrl+N"_s)) {
+        QCOMPARE(doc.nodeCount(), 1);
+        QCOMPARE(doc.path(), u"Untitled"_s);
+    } else if (keys == QKeySequence(u"F5"_s)) {
+        QCOMPARE(doc.sectionCount(), 3); // the unsaved section is gone
+        QCOMPARE(doc.path(), path);
+    }
+}
+
+void TestFrmIni::openThroughRealDialog()
+{
+    frmINI &w = *m_window;
+    const QString path = dataFile(u"properties-three-sections.ini"_s);
+    QString title, name;
+    answerNextModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        title = dialog->windowTitle();
+        name = dialog->objectName();
+        QCOMPARE(dialog->nameFilters(), QStringList({u"配置设置 (*.ini)"_s, u"全部文件 (*)"_s}));
+        dialog->selectFile(path);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    w.actions().mnuFileOpen->trigger();
+    QVERIFY(allModalsAnswered());
+    QCOMPARE(title, u"打开INI文件"_s);
+    QCOMPARE(name, u"Dialogs"_s);
+    QCOMPARE(w.document().path(), path);
+    QCOMPARE(w.document().sectionCount(), 3);
+    QCOMPARE(child<QLabel>(w, u"sbBarCount"_s)->text(), u"3 项目"_s);
+    QVERIFY(w.dialogs().fileName.isEmpty());
+}
+
+void TestFrmIni::saveUntitledThroughRealDialog()
+{
+    frmINI &w = *m_window;
+    QTemporaryDir dir;
+    const QString path = QDir::toNativeSeparators(dir.filePath(u"new.ini"_s));
+    w.document().addSection(u"s"_s);
+    answerNextModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), u"Save INI file"_s);
+        QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+        dialog->selectFile(path);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    w.actions().mnuFileSave->trigger();
+    QVERIFY(allModalsAnswered());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("[s]\r\n"));
+    QCOMPARE(w.document().path(), path);
+    QCOMPARE(w.document().rootText(), u"new.ini"_s);
+}
+
+void TestFrmIni::failedSaveShowsMessageBox()
+{
+    frmINI &w = *m_window;
+    QTemporaryDir dir;
+    const QString bad = QDir::toNativeSeparators(dir.filePath(u"missing/folder/x.ini"_s));
+    IniDocument &doc = w.document();
+    doc.setPath(bad);
+    doc.addSection(u"s"_s);
+    QString title, text;
+    answerNextModal([&](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        QVERIFY(box);
+        title = box->windowTitle();
+        text = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    w.actions().mnuFileSave->trigger();
+    QVERIFY(allModalsAnswered());
+    QCOMPARE(title, u"Tarnwick"_s);
+    QVERIFY2(text.contains(bad), qPrintable(text));
+    QCOMPARE(doc.path(), bad);
+    QCOMPARE(doc.sectionCount(), 1);
+    QCOMPARE(child<QLabel>(w, u"sbBarPath"_s)->text(), u"Untitled.ini"_s);
+}
+
+void TestFrmIni::propertiesDialog()
+{
+    frmINI &w = *m_window;
+    QVERIFY(w.openPath(dataFile(u"properties-three-sections.ini"_s)));
+    QString sections, keys, owner;
+    answerNextModal([&](QWidget *modal) {
+        QCOMPARE(modal->objectName(), u"frmProperties"_s);
+        sections = modal->findChild<QLabel *>(u"lblSections"_s)->text();
+        keys = modal->findChild<QLabel *>(u"lblKeys"_s)->text();
+        owner = modal->parentWidget() ? modal->parentWidget()->objectName() : QString();
+        static_cast<QDialog *>(modal)->accept();
+    });
+    QTest::keySequence(&w, QKeySequence(u"Ctrl+P"_s));
+    QVERIFY(allModalsAnswered());
+    QCOMPARE(sections, u"3个"_s);
+    QCOMPARE(keys, u"8个"_s);
+    QCOMPARE(owner, u"frmINI"_s);
+}
+
+void TestFrmIni::dropOpensFile()
+{
+    frmINI &w = *m_window;
+    const QString path = dataFile(u"properties-three-sections.ini"_s);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(&w, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(&w, &drop);
+    QTRY_COMPARE(w.document().path(), path);
+    QCOMPARE(w.document().sectionCount(), 3);
+}
+
+QTEST_MAIN(TestFrmIni)
+#include "tst_frmini.moc"

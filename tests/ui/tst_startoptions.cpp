@@ -1,0 +1,83 @@
+#include "startoptions.h"
+#include "windowhost.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestStartOptions : public QObject
+{
+    Q_OBJECT
+private slots:
+    void parse_data();
+    void parse();
+    void nameFilters_data();
+    void nameFilters();
+};
+
+void TestStartOptions::parse_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // after the program name
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<bool>("withoutWindow");
+    using A = StartOptions::Action;
+    QTest::newRow("nothing") << QStringList() << int(A::Run) << QString() << 0 << false;
+    QTest::newRow("one file") << QStringList{u"a.ini"_s} << int(A::Run) << u"a.ini"_s << 0 << false;
+    QTest::newRow("file named like an option")
+        << QStringList{u"--"_s, u"--help"_s} << int(A::Run) << u"--help"_s << 0 << false;
+    QTest::newRow("help") << QStringList{u"--help"_s} << int(A::Help) << QString() << 0 << true;
+    QTest::newRow("short help") << QStringList{u"-h"_s} << int(A::Help) << QString() << 0 << true;
+    QTest::newRow("version") << QStringList{u"--version"_s} << int(A::Version) << QString() << 0 << true;
+    QTest::newRow("unknown option") << QStringList{u"--bogus"_s} << int(A::Error) << QString() << 2 << false;
+    QTest::newRow("unknown option with help")
+        << QStringList{u"--bogus"_s, u"--help"_s} << int(A::Error) << QString() << 2 << true;
+    QTest::newRow("two files") << QStringList{u"a.ini"_s, u"b.ini"_s} << int(A::Error) << QString() << 2
+                               << false;
+}
+
+void TestStartOptions::parse()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, action);
+    QFETCH(QString, file);
+    QFETCH(int, exitCode);
+    QFETCH(bool, withoutWindow);
+    arguments.prepend(u"tarnwick"_s);
+
+    const StartOptions options = StartOptions::parse(arguments);
+
+    QCOMPARE(int(options.action), action);
+    QCOMPARE(options.file, file);
+    QCOMPARE(options.exitCode, exitCode);
+    QCOMPARE(StartOptions::answersWithoutWindow(arguments), withoutWindow);
+    if (options.action != StartOptions::Action::Run)
+        QVERIFY(!options.message.isEmpty());
+    if (options.action == StartOptions::Action::Error)
+        QVERIFY(options.message.contains(u"--help"_s)); // says where to look
+}
+
+void TestStartOptions::nameFilters_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("the file dialog's")
+        << u"配置设置 (*.ini)|*.ini|全部文件 (*.*)|*.*"_s
+        << QStringList{u"配置设置 (*.ini)"_s, u"全部文件 (*)"_s};
+    QTest::newRow("browse") << u"全部文件 (*.*)|*.*"_s << QStringList{u"全部文件 (*)"_s};
+    QTest::newRow("description without patterns")
+        << u"Text|*.txt;*.log"_s << QStringList{u"Text (*.txt *.log)"_s};
+    QTest::newRow("odd piece left over") << u"A|*.a|B"_s << QStringList{u"A (*.a)"_s};
+    QTest::newRow("empty") << QString() << QStringList();
+}
+
+void TestStartOptions::nameFilters()
+{
+    QFETCH(QString, filter);
+    QFETCH(QStringList, expected);
+    QCOMPARE(WindowHost::qtNameFilters(filter), expected);
+}
+
+QTEST_GUILESS_MAIN(TestStartOptions)
+#include "tst_startoptions.moc"
