@@ -25,8 +25,3 @@ bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error
 // read-only folder, a full disk) the old file stays byte for byte, no temporary file
 // remains, false is returned and *error (when given) holds the reason.
 bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error = nullptr);
-
-// The bytes WriteIniFile would write, appended to *bytes. On a character the encoding
-// cannot hold, false is returned, *bytes is as it was and *error (when given) says
-// which character on which line.
-bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error = nullptr);
