@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = FuzzCheck::documentPath();
 
     IniDocument doc;
-    ReadIniBytes(doc, input, path);
+    ReadIniBytes(doc, QByteArray::fromRawData(input.data(), input.size()), path);
     FuzzCheck::readDocument(doc, path);
 
     const DecodedText decoded = TextCodec::decodeFile(input);

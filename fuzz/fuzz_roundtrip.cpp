@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = FuzzCheck::documentPath();
 
     IniDocument first;
-    ReadIniBytes(first, input, path);
+    ReadIniBytes(first, QByteArray::fromRawData(input.data(), input.size()), path);
     QByteArray written;
     QString error;
     FUZZ_CHECK(EncodeIniDocument(first, &written, &error), "a document just read can be written", error);

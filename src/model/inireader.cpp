@@ -94,16 +94,17 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
             return fail(file.errorString());
     }
 
-    ReadIniBytes(doc, bytes, nativePath);
+    ReadIniBytes(doc, std::move(bytes), nativePath);
     return ReadResult::Ok;
 }
 
-void ReadIniBytes(IniDocument &doc, QByteArrayView bytes, const QString &path)
+void ReadIniBytes(IniDocument &doc, QByteArray bytes, const QString &path)
 {
     const QString nativePath = QDir::toNativeSeparators(path);
     DocumentContent content;
     {
         DecodedText decoded = TextCodec::decodeFile(bytes);
+        bytes = QByteArray();
         content.encoding = decoded.encoding;
         ParseIniText(decoded.text, content);
     }

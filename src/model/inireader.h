@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QByteArrayView>
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -40,8 +40,9 @@ QString FileNameFromPath(const QString &path);
 ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error = nullptr);
 
 // What ReadIniFile does once it holds the file's bytes: the document is replaced by the
-// INI text in bytes as if read from the file at path. It cannot fail.
-void ReadIniBytes(IniDocument &doc, QByteArrayView bytes, const QString &path);
+// INI text in bytes as if read from the file at path. It cannot fail. The bytes are let
+// go of once decoded (move them in to keep a large file's peak memory down).
+void ReadIniBytes(IniDocument &doc, QByteArray bytes, const QString &path);
 
 // Parses decoded INI text into content (for the reader; also usable on its own).
 void ParseIniText(QStringView text, DocumentContent &content);
