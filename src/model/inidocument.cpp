@@ -124,13 +124,23 @@ bool IniDocument::removeSection(int treeIndex)
         keys.setSorting(false);
         keys.setCurrent(-1, false);
     }
-    if (m_selectedNode > nodeCount())
-        m_selectedNode = 0;
-    else if (m_selectedNode > treeIndex)
+    // A later node moves up with its place; a removed selected node passes the
+    // selection to the node that followed it, as a tree control does, or to none.
+    const int selectedBefore = m_selectedNode;
+    const int frontBefore = m_frontList;
+    if (m_selectedNode > treeIndex)
         --m_selectedNode;
-    if (!isMember(m_frontList))
+    else if (m_selectedNode == treeIndex && treeIndex > nodeCount())
+        m_selectedNode = 0;
+    if (m_frontList > treeIndex)
+        --m_frontList;
+    else if (m_frontList == treeIndex && treeIndex > nodeCount())
         m_frontList = 0;
     emit sectionRemoved(treeIndex);
+    if (m_selectedNode != selectedBefore)
+        emit selectedNodeChanged(m_selectedNode);
+    if (m_frontList != frontBefore)
+        emit frontListChanged(m_frontList);
     if (treeIndex <= nodeCount())
         emit listsRenumbered(treeIndex);
     return true;

@@ -91,9 +91,10 @@ public:
     // Adds a section at the end with an empty, unsorted list; returns its tree index.
     int addSection(const QString &name);
     // Removes the section at treeIndex (2..nodeCount()). The later sections keep their
-    // rows in order but their lists are new: sorting off, no current row. The front list
-    // and selection are left for the caller to set, except that a number that no longer
-    // exists falls back to member 0 or no selection.
+    // rows in order but their lists are new: sorting off, no current row. A selected node
+    // or front list after the removed one moves down with it; the removed one's selection
+    // and front place pass to the section that followed it, or to no node and member 0
+    // when it was the last.
     bool removeSection(int treeIndex);
     bool setNodeText(int treeIndex, const QString &text);
     void setRootExpanded(bool expanded);

@@ -74,6 +74,7 @@ private slots:
         QTest::addColumn<QStringList>("names");
         QTest::newRow("first") << 2 << QStringList{u"B"_s, u"C"_s, u"D"_s};
         QTest::newRow("middle") << 3 << QStringList{u"A"_s, u"C"_s, u"D"_s};
+        QTest::newRow("selected") << 4 << QStringList{u"A"_s, u"B"_s, u"D"_s};
         QTest::newRow("last") << 5 << QStringList{u"A"_s, u"B"_s, u"C"_s};
     }
 
@@ -105,9 +106,10 @@ private slots:
         QCOMPARE(renumbered.count(), treeIndex == 5 ? 0 : 1);
         if (treeIndex < 5)
             QCOMPARE(renumbered.at(0).at(0).toInt(), treeIndex);
-        // A number that no longer exists falls back; the selected node follows its node.
-        QCOMPARE(doc.frontList(), 0);
-        QCOMPARE(doc.selectedNode(), treeIndex == 5 ? 4 : 3);
+        // The front list and the selection follow their section; a removed one passes
+        // to the section that followed it, or falls back when it was the last.
+        QCOMPARE(doc.frontList(), treeIndex == 5 ? 0 : 4);
+        QCOMPARE(doc.selectedNode(), treeIndex <= 3 ? 3 : 4);
     }
 
     // Member 1, negative and too-high numbers address nothing and change nothing.
