@@ -17,6 +17,7 @@ targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(reader roundtrip codec)
 build="$here/build-fuzz"
 jobs=${FUZZ_BUILD_JOBS:-2}
+"$here/tools/deps.sh" checks
 
 CC=clang CXX=clang++ cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTARNWICK_BUILD_FUZZ=ON -DTARNWICK_BUILD_TESTS=OFF -DTARNWICK_WERROR=ON >/dev/null

@@ -9,6 +9,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build="$here/build-asan"
 jobs=${SANITIZE_JOBS:-2}
+"$here/tools/deps.sh"
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
     -DTARNWICK_SANITIZE=ON -DTARNWICK_WERROR=ON >/dev/null
