@@ -4,6 +4,7 @@
 #include "inilineparser.h"
 #include "textcodec.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -92,7 +93,7 @@ enum class Utf8Read { Done, NotUtf8, Error };
 // strictly valid UTF-8 (checked piece by piece: each piece ends at a line end, which is
 // never inside a sequence); NotUtf8 when they are not, and content must then be thrown
 // away.
-Utf8Read readUtf8(QFile &file, bool byteOrderMark, DocumentContent &content)
+Utf8Read readUtf8(QIODevice &file, bool byteOrderMark, DocumentContent &content)
 {
     constexpr qsizetype kPiece = 1024 * 1024;
     Utf8Texts texts;
@@ -128,6 +129,43 @@ Utf8Read readUtf8(QFile &file, bool byteOrderMark, DocumentContent &content)
     return Utf8Read::Done;
 }
 
+// Reads all of device into content: UTF-8 (and plain ASCII, the common case) is parsed
+// from the bytes themselves, a piece at a time; other encodings are decoded whole first.
+// Either way the result is what TextCodec::decodeFile() and ParseIniText() give for the
+// whole text. False when the device fails in a way that read() or seek() reports (the
+// caller also checks its own error state: readAll() reports none).
+bool readContent(QIODevice &device, DocumentContent &content)
+{
+    const QByteArray head = device.peek(3);
+    const bool utf8Bom = head == TextCodec::byteOrderMark(TextEncoding::Utf8Bom);
+    const bool utf16 = head.startsWith(TextCodec::byteOrderMark(TextEncoding::Utf16LeBom))
+                       || head.startsWith(TextCodec::byteOrderMark(TextEncoding::Utf16BeBom));
+    Utf8Read result = Utf8Read::NotUtf8;
+    if (!utf16 && (!utf8Bom || device.skip(3) == 3))
+        result = readUtf8(device, utf8Bom, content);
+    if (result == Utf8Read::Error)
+        return false;
+    if (result == Utf8Read::NotUtf8) {
+        content = DocumentContent();
+        if (!device.seek(0))
+            return false;
+        QByteArray bytes = device.readAll();
+        DecodedText decoded = TextCodec::decodeFile(bytes);
+        bytes = QByteArray();
+        decoded.text.squeeze();
+        content.encoding = decoded.encoding;
+        ParseIniText(decoded.text, content);
+    }
+    return true;
+}
+
+void replaceDocument(IniDocument &doc, const QString &nativePath, DocumentContent &&content)
+{
+    doc.reset(nativePath, FileNameFromPath(nativePath), std::move(content));
+    doc.setStatusTexts(nativePath, doc.sectionCountText());
+    doc.setSelectedNode(1);
+}
+
 } // namespace
 
 void ParseIniText(QStringView text, DocumentContent &content)
@@ -159,39 +197,25 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
     if (!info.isFile())
         return fail(u"这不是一个普通文件"_s);
 
-    // UTF-8 (and plain ASCII, the common case) is parsed from the bytes themselves, a
-    // piece at a time; other encodings are decoded whole first. Either way the result is
-    // what TextCodec::decodeFile() and ParseIniText() give for the whole file.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    DocumentContent content;
+    if (!readContent(file, content) || file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
+    replaceDocument(doc, nativePath, std::move(content));
+    return ReadResult::Ok;
+}
+
+void ReadIniBytes(IniDocument &doc, QByteArray bytes, const QString &path)
+{
     DocumentContent content;
     {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return fail(file.errorString());
-        const QByteArray head = file.peek(3);
-        const bool utf8Bom = head == TextCodec::byteOrderMark(TextEncoding::Utf8Bom);
-        const bool utf16 = head.startsWith(TextCodec::byteOrderMark(TextEncoding::Utf16LeBom))
-                           || head.startsWith(TextCodec::byteOrderMark(TextEncoding::Utf16BeBom));
-        Utf8Read result = Utf8Read::NotUtf8;
-        if (!utf16 && (!utf8Bom || file.skip(3) == 3))
-            result = readUtf8(file, utf8Bom, content);
-        if (result == Utf8Read::NotUtf8) {
-            content = DocumentContent();
-            if (!file.seek(0))
-                return fail(file.errorString());
-            QByteArray bytes = file.readAll();
-            if (file.error() != QFileDevice::NoError)
-                return fail(file.errorString());
-            DecodedText decoded = TextCodec::decodeFile(bytes);
-            bytes = QByteArray();
-            decoded.text.squeeze();
-            content.encoding = decoded.encoding;
-            ParseIniText(decoded.text, content);
-        }
-        if (result == Utf8Read::Error || file.error() != QFileDevice::NoError)
-            return fail(file.errorString());
+        // The same route as a file's, pieces and all; reading memory cannot fail.
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        readContent(buffer, content);
     }
-    doc.reset(nativePath, FileNameFromPath(nativePath), std::move(content));
-    doc.setStatusTexts(nativePath, doc.sectionCountText());
-    doc.setSelectedNode(1);
-    return ReadResult::Ok;
+    bytes = QByteArray();
+    replaceDocument(doc, QDir::toNativeSeparators(path), std::move(content));
 }

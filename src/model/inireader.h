@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -37,6 +38,11 @@ QString FileNameFromPath(const QString &path);
 // Failed (a folder, a device, no permission, an I/O error): document, path and status
 // texts stay exactly as they were and *error (when given) holds the reason.
 ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error = nullptr);
+
+// What ReadIniFile does once it holds the file's bytes: the document is replaced by the
+// INI text in bytes as if read from the file at path. It cannot fail. The bytes are let
+// go of once decoded (move them in to keep a large file's peak memory down).
+void ReadIniBytes(IniDocument &doc, QByteArray bytes, const QString &path);
 
 // Parses decoded INI text into content (for the reader; also usable on its own).
 void ParseIniText(QStringView text, DocumentContent &content);

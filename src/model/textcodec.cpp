@@ -2,6 +2,7 @@
 
 #include "legacycodec.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace Qt::StringLiterals;
@@ -293,6 +294,22 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
         ok = legacy.encode(text, out, &bad);
         break;
     }
+    }
+    if (ok && encoding != TextEncoding::Utf16LeBom && encoding != TextEncoding::Utf16BeBom) {
+        // An escape is a byte that did not decode where it was read. After an edit it may
+        // stand next to bytes that make it part of a valid sequence, and the file would
+        // read back as other text: that text cannot be saved as it is.
+        const bool escapes = std::any_of(text.begin(), text.end(),
+                                         [](QChar c) { return isEscape(c.unicode()); });
+        if (escapes) {
+            const qsizetype body = start + byteOrderMark(encoding).size();
+            const QString back = decode(QByteArrayView(*out).sliced(body), encoding);
+            if (back != text) {
+                const auto diff = std::mismatch(text.begin(), text.end(), back.begin(), back.end());
+                bad = std::min(qsizetype(diff.first - text.begin()), text.size() - 1);
+                ok = false;
+            }
+        }
     }
     if (ok)
         return true;

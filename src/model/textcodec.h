@@ -38,8 +38,10 @@ public:
 
     // Appends the byte-order mark of encoding (if it has one) and the encoded text to
     // *out. Fails when a character cannot be represented in the encoding (in UTF-8 and
-    // GB18030 only a lone surrogate that is no escape): *out is then as it was, *error
-    // names the character and *badPos (when given) is its position in text.
+    // GB18030 only a lone surrogate that is no escape) or when an escape's byte would
+    // join the bytes beside it into a character and so read back as other text: *out is
+    // then as it was, *error names the character and *badPos (when given) is its
+    // position in text (the first that would read back differently).
     static bool encode(QStringView text, TextEncoding encoding, QByteArray *out,
                        QString *error, qsizetype *badPos = nullptr);
 

@@ -108,6 +108,15 @@ private slots:
         QTest::newRow("utf-8, lone low surrogate") << TextEncoding::Utf8Bom << loneLow << qsizetype(1);
         QTest::newRow("legacy, lone high surrogate") << TextEncoding::Legacy << loneHigh << qsizetype(2);
         QTest::newRow("legacy, lone low surrogate") << TextEncoding::Legacy << loneLow << qsizetype(1);
+        // An escape whose byte an edit has put next to bytes it forms a character with.
+        QTest::newRow("legacy, escape and the ASCII trail byte after it")
+            << TextEncoding::Legacy << u"x\xDC81@"_s << qsizetype(1);
+        QTest::newRow("legacy, escapes around digits make a four-byte sequence")
+            << TextEncoding::Legacy << u"\xDC81" "0\xDC81" "0"_s << qsizetype(0);
+        QTest::newRow("legacy, escape before a two-byte character")
+            << TextEncoding::Legacy << u"\xDCF5\x6120"_s << qsizetype(0);
+        QTest::newRow("utf-8, escapes brought together")
+            << TextEncoding::Utf8 << u"k\xDCE4\xDCBD\xDCA0"_s << qsizetype(1);
     }
 
     // A character the encoding cannot hold fails with its position and a reason that

@@ -1,0 +1,68 @@
+// Encodes arbitrary text (the input's bytes after the first, as UTF-16 code units) in the
+// encoding the first byte picks. The encoder either refuses, naming a character it
+// cannot hold, or its bytes decode back to exactly the text.
+#include "fuzzcheck.h"
+
+#include "textcodec.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+// A character that no encoding here can write: a lone surrogate that is no escape.
+bool holdsUnwritable(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (c.isSurrogate() && !TextCodec::isEscape(c.unicode()))
+            return true;
+    }
+    return false;
+}
+
+bool holdsEscape(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return TextCodec::isEscape(c.unicode()); });
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    static constexpr TextEncoding encodings[] = {TextEncoding::Utf8, TextEncoding::Utf8Bom,
+                                                 TextEncoding::Utf16LeBom, TextEncoding::Utf16BeBom,
+                                                 TextEncoding::Legacy};
+    const TextEncoding encoding = encodings[data[0] % 5];
+    const qsizetype units = qsizetype(size - 1) / 2;
+    QString text(units, Qt::Uninitialized);
+    for (qsizetype i = 0; i < units; ++i)
+        text[i] = QChar(char16_t(data[1 + 2 * i] | (data[2 + 2 * i] << 8)));
+
+    QByteArray bytes("kept");
+    QString error;
+    qsizetype badPos = -1;
+    const bool utf16 = encoding == TextEncoding::Utf16LeBom || encoding == TextEncoding::Utf16BeBom;
+    if (!TextCodec::encode(text, encoding, &bytes, &error, &badPos)) {
+        FUZZ_CHECK(bytes == "kept", "a refused text leaves the output as it was");
+        FUZZ_CHECK(!utf16, "UTF-16 holds any code unit");
+        FUZZ_CHECK(badPos >= 0 && badPos < text.size() && !error.isEmpty(), "a refusal names its character");
+        // Besides lone surrogates, an escape may be refused whose byte would join its
+        // neighbours' into a character.
+        FUZZ_CHECK(holdsUnwritable(text) || holdsEscape(text), "only a lone surrogate or an escape is refused",
+                   error);
+        return 0;
+    }
+    const QByteArray mark = TextCodec::byteOrderMark(encoding);
+    FUZZ_CHECK(bytes.sliced(4, mark.size()) == mark, "the byte-order mark comes first");
+    const QString back = TextCodec::decode(QByteArrayView(bytes).sliced(4 + mark.size()), encoding);
+    FUZZ_CHECK(back == text, "encoded text decodes to itself");
+    return 0;
+}
