@@ -1,0 +1,452 @@
+// Times the program's window on large files, best of three, and prints a table:
+//   - File, Open to the tree and front list painted (the open command, then a grab of
+//     the window) for W1 (100,000 sections of 10 keys) and W3 (one section of
+//     1,000,000 keys), beside the core read of the same file;
+//   - the longest single event the UI thread handles after an open until it is idle;
+//   - deleting the first section of W1 with the section command, answered Yes;
+//   - the first click on W3's section (sorts 1,000,000 keys and shows them);
+//   - File, Save of W1 in place;
+//   - the peak resident memory of a fresh process that opens W1 in the window.
+// Usage: bench_program [folder]; the files are generated there (default: a temporary
+// folder) with a fixed seed, so every run times the same bytes. Offscreen by default.
+
+#include "commandhost.h"
+#include "filecommands.h"
+#include "frmini.h"
+#include "inidocument.h"
+#include "inireader.h"
+#include "sectioncommands.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QAction>
+#include <QPixmap>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Answers Yes to every question and ignores everything else.
+class YesHost : public CommandHost
+{
+public:
+    bool showOpenDialog(FileDialogState &) override { return false; }
+    bool showSaveDialog(FileDialogState &) override { return false; }
+    bool askYesNo(const QString &, const QString &, Icon) override { return true; }
+    void showError(const QString &, const QString &text) override
+    {
+        std::fprintf(stderr, "error: %s\n", qPrintable(text));
+    }
+    void clearClipboard() override {}
+    void setClipboardText(const QString &) override {}
+    void editNodeLabel(int) override {}
+    void editKeyName(int, qsizetype) override {}
+    void focusTree() override {}
+    void focusKeyList(int) override {}
+    bool runValueEditor(ValueEditRequest &) override { return false; }
+    void showProperties(const PropertiesInfo &) override {}
+    void closeMainWindow() override {}
+};
+
+// The application, timing each event it delivers from the event loop itself (not the
+// ones sent from inside another event's handler).
+class TimingApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject *receiver, QEvent *event) override
+    {
+        if (m_depth > 0 || !m_timing)
+            return QApplication::notify(receiver, event);
+        // The event may delete its receiver (a deferred delete): name it first.
+        const char *receiverClass = receiver->metaObject()->className();
+        const int type = int(event->type());
+        ++m_depth;
+        QElapsedTimer timer;
+        timer.start();
+        const bool result = QApplication::notify(receiver, event);
+        const qint64 ns = timer.nsecsElapsed();
+        --m_depth;
+        if (ns > m_longestNs) {
+            m_longestNs = ns;
+            m_longestType = type;
+            m_longestReceiver = QString::fromLatin1(receiverClass);
+        }
+        return result;
+    }
+
+    // Runs the event loop until a quiet stretch of quietMs without any event longer
+    // than 1 ms; returns the longest event seen, in milliseconds.
+    double drain(int quietMs = 250)
+    {
+        m_timing = true;
+        m_longestNs = 0;
+        QElapsedTimer quiet;
+        quiet.start();
+        qint64 seen = 0;
+        while (quiet.elapsed() < quietMs) {
+            processEvents(QEventLoop::AllEvents, 10);
+            if (m_longestNs > seen && m_longestNs > 1000000) {
+                seen = m_longestNs;
+                quiet.restart();
+            }
+        }
+        m_timing = false;
+        return double(m_longestNs) / 1e6;
+    }
+    QString longestWhat() const { return u"%1 on %2"_s.arg(m_longestType).arg(m_longestReceiver); }
+
+private:
+    int m_depth = 0;
+    bool m_timing = false;
+    qint64 m_longestNs = 0;
+    int m_longestType = 0;
+    QString m_longestReceiver;
+};
+
+TimingApplication *app() { return static_cast<TimingApplication *>(QCoreApplication::instance()); }
+
+// Names and values of ASCII letters, digits and a few signs, 8 to 20 and 8 to 32 long.
+QByteArray randomText(QRandomGenerator &random, int minLength, int maxLength)
+{
+    static const char alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_.-";
+    const int length = minLength + int(random.bounded(maxLength - minLength + 1));
+    QByteArray text(length, Qt::Uninitialized);
+    for (int i = 0; i < length; ++i)
+        text[i] = alphabet[random.bounded(int(sizeof alphabet - 1))];
+    return text;
+}
+
+// W1: sections of keysPerSection keys; W3 is one section of all the keys.
+bool generate(const QString &path, int sections, int keysPerSection, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray bytes;
+    bytes.reserve(qsizetype(sections) * keysPerSection * 38);
+    for (int s = 0; s < sections; ++s) {
+        bytes += "[Section" + QByteArray::number(s) + '_' + randomText(random, 4, 12) + "]\r\n";
+        for (int k = 0; k < keysPerSection; ++k)
+            bytes += randomText(random, 8, 20) + '=' + randomText(random, 8, 32) + "\r\n";
+    }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+double msSince(const QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e6; }
+
+double bestOf3(const std::function<double()> &run)
+{
+    double best = 1e300;
+    for (int i = 0; i < 3; ++i)
+        best = std::min(best, run());
+    return best;
+}
+
+double fileMb(const QString &path) { return double(QFileInfo(path).size()) / (1024.0 * 1024.0); }
+
+void row(const char *what, const char *file, double ms, const QString &note = {})
+{
+    std::printf("| %-44s | %-4s | %10.1f | %-34s |\n", what, file, ms, qPrintable(note));
+    std::fflush(stdout);
+}
+
+double coreRead(const QString &path)
+{
+    return bestOf3([&] {
+        auto doc = std::make_unique<IniDocument>();
+        QElapsedTimer timer;
+        timer.start();
+        ReadIniFile(*doc, path);
+        const double ms = msSince(timer);
+        doc.reset();
+        return ms;
+    });
+}
+
+// A shown main window, settled.
+std::unique_ptr<frmINI> newWindow()
+{
+    auto window = std::make_unique<frmINI>();
+    window->show();
+    app()->drain(100);
+    return window;
+}
+
+struct OpenTimes
+{
+    double open = 1e300;     // command to painted
+    double read = 1e300;     // the command alone
+    double longest = 0;      // longest event after the open, worst of the runs
+    QString longestWhat;
+};
+
+OpenTimes programOpen(const QString &path)
+{
+    OpenTimes times;
+    for (int i = 0; i < 3; ++i) {
+        auto window = newWindow();
+        QElapsedTimer timer;
+        timer.start();
+        window->openPath(path);
+        const double read = msSince(timer);
+        const QPixmap shot = window->grab();
+        times.open = std::min(times.open, msSince(timer));
+        times.read = std::min(times.read, read);
+        // Again in a fresh window, this time letting the event loop lay out and paint.
+        window = newWindow();
+        window->openPath(path);
+        const double longest = app()->drain();
+        if (longest > times.longest) {
+            times.longest = longest;
+            times.longestWhat = app()->longestWhat();
+        }
+    }
+    return times;
+}
+
+// Apart, so that a profiler can collect this function alone.
+Q_NEVER_INLINE double timedDelete(frmINI &window, SectionCommands &commands, double *command)
+{
+    QElapsedTimer timer;
+    timer.start();
+    commands.mnuSectionDelete_Click();
+    *command = msSince(timer);
+    window.grab();
+    return msSince(timer);
+}
+
+double deleteFirstSection(frmINI &window)
+{
+    YesHost host;
+    SectionCommands commands(window.document(), host);
+    // As a user does: click the first section, then delete it.
+    commands.tvwSections_NodeClick(2);
+    app()->drain(50);
+    double command = 0;
+    const double ms = timedDelete(window, commands, &command);
+    const double longest = app()->drain(50);
+    std::fprintf(stderr, "delete: command %.1f, painted %.1f, longest event after %.1f (%s)\n",
+                 command, ms, longest, qPrintable(app()->longestWhat()));
+    return ms;
+}
+
+Q_NEVER_INLINE double timedClick(frmINI &window)
+{
+    YesHost host;
+    SectionCommands commands(window.document(), host);
+    QElapsedTimer timer;
+    timer.start();
+    commands.tvwSections_NodeClick(2);
+    window.grab();
+    return msSince(timer);
+}
+
+double clickBigSection(const QString &path)
+{
+    return bestOf3([&] {
+        auto window = newWindow();
+        window->openPath(path);
+        app()->drain(50);
+        return timedClick(*window);
+    });
+}
+
+// The same through the menu item, the real question box answered Yes by a timer; the
+// time runs from the answer to the window painted and idle.
+double deleteThroughMenu(frmINI &window)
+{
+    YesHost host;
+    SectionCommands(window.document(), host).tvwSections_NodeClick(2);
+    app()->drain(50);
+    QElapsedTimer timer;
+    QTimer answer;
+    answer.setInterval(10);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            answer.stop();
+            timer.start();
+            question->button(QMessageBox::Yes)->click();
+        }
+    });
+    answer.start();
+    // The context menu enables the item for a selected section.
+    window.actions().mnuSectionDelete->setEnabled(true);
+    window.actions().mnuSectionDelete->trigger();
+    const double command = msSince(timer);
+    window.grab();
+    const double painted = msSince(timer);
+    const double longest = app()->drain(50);
+    std::fprintf(stderr, "menu delete: command %.1f, painted %.1f, longest event after %.1f (%s)\n",
+                 command, painted, longest, qPrintable(app()->longestWhat()));
+    return painted;
+}
+
+double save(frmINI &window)
+{
+    YesHost host;
+    FileCommands commands(window.document(), host, window.dialogs());
+    return bestOf3([&] {
+        QElapsedTimer timer;
+        timer.start();
+        commands.mnuFileSave_Click();
+        return msSince(timer);
+    });
+}
+
+qint64 peakKb()
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+qint64 residentKb()
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+// The child's part: open the file in a window (or only read it into a document, with
+// core set), paint it, and print the peak before, the peak after and the resident size.
+int memoryChild(const QString &path, bool core)
+{
+    const qint64 before = peakKb();
+    std::unique_ptr<frmINI> window;
+    IniDocument doc;
+    if (core) {
+        ReadIniFile(doc, path);
+    } else {
+        window = newWindow();
+        window->openPath(path);
+        window->grab();
+        app()->drain(100);
+    }
+    std::printf("%lld %lld %lld\n", before, peakKb(), residentKb());
+    return 0;
+}
+
+// Runs this program with --memory or --memory-core in a fresh process: {peak before,
+// peak, resident} in MB.
+QList<double> childMemory(const QString &mode, const QString &path)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {mode, path});
+    child.waitForFinished(-1);
+    QList<double> result;
+    for (const QByteArray &kb : child.readAllStandardOutput().trimmed().split(' '))
+        result << kb.toDouble() / 1024.0;
+    return result.size() == 3 ? result : QList<double>();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    TimingApplication application(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 3 && (args[1] == u"--memory"_s || args[1] == u"--memory-core"_s))
+        return memoryChild(args[2], args[1] == u"--memory-core"_s);
+    if (args.size() == 3 && args[1] == u"--profile-click"_s) {
+        // For a profiler: open the file and click its first section once.
+        auto window = newWindow();
+        window->openPath(args[2]);
+        app()->drain(100);
+        std::printf("click %.1f ms\n", timedClick(*window));
+        return 0;
+    }
+    if (args.size() == 3 && args[1] == u"--profile-delete"_s) {
+        // For a profiler: open the file, then delete its first section a hundred times.
+        auto window = newWindow();
+        window->openPath(args[2]);
+        app()->drain(100);
+        for (int i = 0; i < 10; ++i)
+            deleteFirstSection(*window);
+        return 0;
+    }
+
+    QTemporaryDir temporary;
+    const QString dir = args.size() > 1 ? args[1] : temporary.path();
+    const QString w1 = dir + u"/w1.ini"_s;
+    const QString w3 = dir + u"/w3.ini"_s;
+    if ((!QFile::exists(w1) && !generate(w1, 100000, 10, 1))
+        || (!QFile::exists(w3) && !generate(w3, 1, 1000000, 3))) {
+        std::fprintf(stderr, "cannot write the files in %s\n", qPrintable(dir));
+        return 0; // a benchmark never fails a build
+    }
+    std::printf("W1 %.1f MB, W3 %.1f MB, best of 3\n\n", fileMb(w1), fileMb(w3));
+    std::printf("| %-44s | %-4s | %10s | %-34s |\n", "operation", "file", "ms", "ratio / note");
+    std::printf("|----------------------------------------------|------|------------|------------------------------------|\n");
+
+    for (const auto &[path, name] : {std::pair{w1, "W1"}, std::pair{w3, "W3"}}) {
+        const double core = coreRead(path);
+        row("core read (ReadIniFile)", name, core);
+        const OpenTimes open = programOpen(path);
+        row("open command alone, in the window", name, open.read,
+            u"%1x core read"_s.arg(open.read / core, 0, 'f', 2));
+        row("open to tree and list painted", name, open.open,
+            u"%1x core read (target 1.5)"_s.arg(open.open / core, 0, 'f', 2));
+        row("longest event after the open", name, open.longest,
+            u"%1x core read; %2"_s.arg(open.longest / core, 0, 'f', 2).arg(open.longestWhat));
+    }
+
+    {
+        // Deleting and saving change the file, so they work on a copy.
+        const QString copy = dir + u"/w1-edited.ini"_s;
+        QFile::remove(copy);
+        QFile::copy(w1, copy);
+        auto window = newWindow();
+        window->openPath(copy);
+        app()->drain(100);
+        row("delete the first section, painted", "W1",
+            bestOf3([&] { return deleteFirstSection(*window); }), u"target 20 ms"_s);
+        row("delete the first section through the menu", "W1",
+            bestOf3([&] { return deleteThroughMenu(*window); }), u"target 20 ms"_s);
+        row("save in place", "W1", save(*window));
+        QFile::remove(copy);
+    }
+    row("click the section (sorts), painted", "W3", clickBigSection(w3), u"target 1000 ms"_s);
+
+    const double mb = fileMb(w1);
+    const QList<double> core = childMemory(u"--memory-core"_s, w1);
+    const QList<double> program = childMemory(u"--memory"_s, w1);
+    if (!core.isEmpty() && !program.isEmpty()) {
+        row("peak memory, core read alone (MB)", "W1", core[1],
+            u"%1x file; %2 MB resident after"_s.arg(core[1] / mb, 0, 'f', 2).arg(core[2], 0, 'f', 0));
+        row("peak memory, W1 open in the window (MB)", "W1", program[1],
+            u"%1x file (target 3); %2 MB resident"_s.arg(program[1] / mb, 0, 'f', 2)
+                .arg(program[2], 0, 'f', 0));
+        row("  of which the window and its views (MB)", "W1", program[1] - core[1],
+            u"%1 MB before any read"_s.arg(program[0], 0, 'f', 0));
+    }
+    return 0;
+}
