@@ -11,7 +11,8 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
 
-    // --help and --version answer without opening the window system.
+    // --help, --version and a wrong command line answer without opening the window
+    // system, so they work where no display is at hand.
     if (StartOptions::answersWithoutWindow(arguments)) {
         QCoreApplication app(argc, argv);
         InstallQtTranslations(app);

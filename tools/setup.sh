@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n
-          qt6-qpa-plugins libgl-dev libicu-dev fonts-noto-cjk)
+          qt6-qpa-plugins libgl-dev libicu-dev fonts-noto-cjk file)
 if [[ "${TARNWICK_BENCH:-OFF}" == ON ]]; then
   packages+=(libinih-dev libsimpleini-dev python3)
 fi

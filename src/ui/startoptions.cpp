@@ -11,17 +11,27 @@ using namespace Qt::StringLiterals;
 
 namespace {
 const QString programVersion = u"0.1.0"_s;
+
+// The options QGuiApplication, QApplication and the X11 platform take from the command line.
+const QStringList qtValueOptions = {
+    u"platform"_s, u"platformpluginpath"_s, u"platformtheme"_s, u"plugin"_s, u"qmljsdebugger"_s,
+    u"qwindowgeometry"_s, u"qwindowicon"_s, u"qwindowtitle"_s, u"session"_s, u"style"_s,
+    u"stylesheet"_s, u"display"_s, u"geometry"_s, u"title"_s, u"icon"_s, u"name"_s, u"visual"_s};
+const QStringList qtSwitches = {u"reverse"_s, u"widgetcount"_s, u"testability"_s, u"nograb"_s,
+                                u"dograb"_s};
+
+QCommandLineOption hidden(QCommandLineOption option)
+{
+    option.setFlags(QCommandLineOption::HiddenFromHelp);
+    return option;
+}
 }
 
 bool StartOptions::answersWithoutWindow(const QStringList &arguments)
 {
-    static const QStringList asking = {u"-h"_s, u"--help"_s, u"-?"_s, u"--help-all"_s,
-                                       u"-v"_s, u"--version"_s};
-    for (qsizetype i = 1; i < arguments.size() && arguments[i] != u"--"_s; ++i) {
-        if (asking.contains(arguments[i]))
-            return true;
-    }
-    return false;
+    // Help, the version and every mistake are answered on the terminal, so that they work
+    // where no display can be opened (over ssh, in a script).
+    return parse(arguments).action != Action::Run;
 }
 
 StartOptions StartOptions::parse(const QStringList &arguments)
@@ -31,6 +41,14 @@ StartOptions StartOptions::parse(const QStringList &arguments)
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(u"文件"_s, u"启动时打开的 INI 文件"_s, u"[文件]"_s);
+    // Qt's own options ("-platform offscreen", "-style fusion") are taken out by
+    // QApplication; known here as well, so that the arguments can be judged before it
+    // exists and a value such as "offscreen" does not count as a second file.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const QString &name : qtValueOptions)
+        parser.addOption(hidden(QCommandLineOption(name, QString(), u"value"_s)));
+    for (const QString &name : qtSwitches)
+        parser.addOption(hidden(QCommandLineOption(name)));
 
     StartOptions options;
     const QString program = u"tarnwick"_s;

@@ -6,7 +6,8 @@
 class QCoreApplication;
 
 // The command line: "tarnwick [FILE]", with --help and --version. An unknown option or
-// a second file is an error (exit code 2). Texts come out in the user interface's
+// a second file is an error (exit code 2). Qt's own options (-platform, -style and the
+// like) are accepted and left to QApplication. Texts come out in the user interface's
 // language once Qt's Chinese translations are installed.
 struct StartOptions
 {
@@ -19,8 +20,8 @@ struct StartOptions
 
     // arguments as QCoreApplication::arguments() gives them, program name first.
     static StartOptions parse(const QStringList &arguments);
-    // True when the arguments ask for help or the version: they can be answered
-    // before any window system is opened.
+    // True when the arguments ask for help or the version or are wrong: the answer is
+    // given before any window system is opened.
     static bool answersWithoutWindow(const QStringList &arguments);
     // Prints message to standard output (Help, Version) or standard error (Error).
     void print() const;
