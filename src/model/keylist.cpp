@@ -3,6 +3,220 @@
 #include "keycollation.h"
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+bool allAscii(const char *s, qsizetype n)
+{
+    unsigned char any = 0;
+    for (qsizetype i = 0; i < n; ++i)
+        any |= static_cast<unsigned char>(s[i]);
+    return any < 0x80;
+}
+
+} // namespace
+
+KeyList &KeyList::operator=(KeyList &&other) noexcept
+{
+    if (this == &other)
+        return *this;
+    m_rows = std::exchange(other.m_rows, {});
+    m_text = std::exchange(other.m_text, {});
+    m_used = std::exchange(other.m_used, 0);
+    m_unused = std::exchange(other.m_unused, 0);
+    m_current = std::exchange(other.m_current, -1);
+    m_currentSelected = std::exchange(other.m_currentSelected, false);
+    m_sorted = std::exchange(other.m_sorted, false);
+    m_sortOrder = std::exchange(other.m_sortOrder, Qt::AscendingOrder);
+    return *this;
+}
+
+// --- storage ---
+
+quint32 KeyList::checkedLength(qsizetype length)
+{
+    // A longer text would need a line of over 4 GB and a string of over 8 GB.
+    Q_ASSERT(length >= 0 && quint64(length) <= std::numeric_limits<quint32>::max());
+    return quint32(std::min<quint64>(quint64(length), std::numeric_limits<quint32>::max()));
+}
+
+char *KeyList::reserveBytes(qsizetype bytes, bool even)
+{
+    if (even && (m_used & 1))
+        ++m_used;
+    const qsizetype need = m_used + bytes;
+    const qsizetype have = qsizetype(m_text.size()) * 2;
+    if (need > have) {
+        const qsizetype units = std::max((need + 1) / 2, qsizetype(m_text.size()) * 2);
+        m_text.resize(size_t(std::max<qsizetype>(units, 16)));
+    }
+    return this->bytes() + m_used;
+}
+
+quint64 KeyList::store(QLatin1StringView text, quint64 asciiFlag, quint64 *flags)
+{
+    char *d = reserveBytes(text.size(), false);
+    if (!text.isEmpty())
+        std::memcpy(d, text.data(), size_t(text.size()));
+    if (allAscii(text.data(), text.size()))
+        *flags |= asciiFlag;
+    const quint64 offset = quint64(m_used);
+    m_used += text.size();
+    return offset;
+}
+
+quint64 KeyList::store(QStringView text, quint64 wideFlag, quint64 asciiFlag, quint64 *flags)
+{
+    char16_t widest = 0;
+    for (const QChar c : text)
+        widest = std::max(widest, c.unicode());
+    if (widest >= 0x100) {
+        char *d = reserveBytes(text.size() * 2, true);
+        std::memcpy(d, text.utf16(), size_t(text.size()) * 2);
+        *flags |= wideFlag;
+        const quint64 offset = quint64(m_used);
+        m_used += text.size() * 2;
+        return offset;
+    }
+    char *d = reserveBytes(text.size(), false);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        d[i] = char(text[i].unicode());
+    if (widest < 0x80)
+        *flags |= asciiFlag;
+    const quint64 offset = quint64(m_used);
+    m_used += text.size();
+    return offset;
+}
+
+KeyList::StoredRow KeyList::pack(const KeyRow &row)
+{
+    // The data follows the name directly (one byte later when it is UTF-16 and the name
+    // ends at an odd offset), so a row needs only the name's offset.
+    quint64 flags = row.readEmpty() ? quint64(ReadEmpty) : 0;
+    const bool placeholder = row.writesEmptyData();
+    if (placeholder)
+        flags |= DataIsEmptyText;
+    const QStringView name = row.name();
+    const QStringView data = placeholder ? QStringView() : QStringView(row.data());
+    const quint64 offset = store(name, NameWide, NameAscii, &flags);
+    store(data, DataWide, DataAscii, &flags);
+    StoredRow stored;
+    stored.offsetAndFlags = (offset << kFlagBits) | flags;
+    stored.nameLength = checkedLength(name.size());
+    stored.dataLength = checkedLength(data.size());
+    return stored;
+}
+
+namespace {
+quint64 dataStart(quint64 nameEnd, bool dataWide)
+{
+    return dataWide ? (nameEnd + 1) & ~quint64(1) : nameEnd;
+}
+} // namespace
+
+qsizetype KeyList::rowBytes(const StoredRow &r) const
+{
+    const quint64 flags = flagsOf(r);
+    const quint64 nameEnd = offsetOf(r) + quint64(byteSize(r.nameLength, flags & NameWide));
+    const quint64 dataEnd = dataStart(nameEnd, flags & DataWide)
+        + quint64(byteSize(r.dataLength, flags & DataWide));
+    return qsizetype(dataEnd - offsetOf(r));
+}
+
+KeyList::StoredText KeyList::text(quint64 offset, quint32 length, bool wide, bool ascii) const
+{
+    StoredText t;
+    t.wide = wide;
+    t.ascii = ascii;
+    if (wide)
+        t.utf16 = QStringView(m_text.data() + offset / 2, qsizetype(length));
+    else
+        t.latin1 = QLatin1StringView(bytes() + offset, qsizetype(length));
+    return t;
+}
+
+KeyList::StoredText KeyList::storedName(qsizetype pos) const
+{
+    const StoredRow &r = m_rows[size_t(pos)];
+    const quint64 flags = flagsOf(r);
+    return text(offsetOf(r), r.nameLength, flags & NameWide, flags & NameAscii);
+}
+
+KeyList::StoredText KeyList::storedData(qsizetype pos) const
+{
+    const StoredRow &r = m_rows[size_t(pos)];
+    const quint64 flags = flagsOf(r);
+    if (flags & DataIsEmptyText) {
+        StoredText t;
+        t.latin1 = QLatin1StringView("(Empty)");
+        t.ascii = true;
+        return t;
+    }
+    const quint64 nameEnd = offsetOf(r) + quint64(byteSize(r.nameLength, flags & NameWide));
+    return text(dataStart(nameEnd, flags & DataWide), r.dataLength, flags & DataWide,
+                flags & DataAscii);
+}
+
+namespace {
+QString owningCopy(const KeyList::StoredText &t)
+{
+    return t.wide ? t.utf16.toString() : QString(t.latin1);
+}
+} // namespace
+
+QString KeyList::name(qsizetype pos) const
+{
+    return owningCopy(storedName(pos));
+}
+
+QString KeyList::data(qsizetype pos) const
+{
+    return owningCopy(storedData(pos));
+}
+
+bool KeyList::writesEmptyData(qsizetype pos) const
+{
+    return flagsOf(m_rows[size_t(pos)]) & DataIsEmptyText;
+}
+
+KeyRow KeyList::row(qsizetype pos) const
+{
+    return KeyRow(name(pos), data(pos), flagsOf(m_rows[size_t(pos)]) & ReadEmpty);
+}
+
+std::vector<KeyRow> KeyList::rows() const
+{
+    std::vector<KeyRow> all;
+    all.reserve(m_rows.size());
+    for (qsizetype i = 0; i < count(); ++i)
+        all.push_back(row(i));
+    return all;
+}
+
+void KeyList::release(const StoredRow &row)
+{
+    m_unused += rowBytes(row);
+    if (m_unused > 4096 && m_unused * 2 > m_used)
+        compact();
+}
+
+void KeyList::compact()
+{
+    // Rebuilds the buffer with the texts still in use, in row order.
+    KeyList fresh;
+    fresh.m_text.resize(size_t((m_used - m_unused) / 2 + m_rows.size() + 16));
+    fresh.m_rows.reserve(m_rows.size());
+    for (qsizetype i = 0; i < count(); ++i)
+        fresh.m_rows.push_back(fresh.pack(row(i)));
+    m_rows = std::move(fresh.m_rows);
+    m_text = std::move(fresh.m_text);
+    m_used = fresh.m_used;
+    m_unused = 0;
+}
+
+// --- changes ---
 
 qsizetype KeyList::insert(qsizetype pos, KeyRow row)
 {
@@ -11,7 +225,8 @@ qsizetype KeyList::insert(qsizetype pos, KeyRow row)
     } else if (pos < 0 || pos > count()) {
         pos = count();
     }
-    m_rows.insert(m_rows.begin() + pos, std::move(row));
+    const StoredRow stored = pack(row);
+    m_rows.insert(m_rows.begin() + pos, stored);
     if (m_current >= pos)
         ++m_current;
     return pos;
@@ -21,6 +236,7 @@ void KeyList::remove(qsizetype pos)
 {
     if (pos < 0 || pos >= count())
         return;
+    const StoredRow gone = m_rows[size_t(pos)];
     m_rows.erase(m_rows.begin() + pos);
     if (m_current == pos) {
         m_current = -1;
@@ -28,21 +244,28 @@ void KeyList::remove(qsizetype pos)
     } else if (m_current > pos) {
         --m_current;
     }
+    release(gone);
 }
 
 qsizetype KeyList::setName(qsizetype pos, const QString &name)
 {
     if (pos < 0 || pos >= count())
         return -1;
-    m_rows[size_t(pos)].setName(name);
+    {
+        KeyRow changed = row(pos);
+        changed.setName(name);
+        const StoredRow old = m_rows[size_t(pos)];
+        m_rows[size_t(pos)] = pack(changed);
+        release(old);
+    }
     if (!m_sorted)
         return pos;
     const qsizetype to = sortedPosition(name, pos);
     if (to == pos)
         return pos;
-    KeyRow moving = std::move(m_rows[size_t(pos)]);
+    const StoredRow moving = m_rows[size_t(pos)];
     m_rows.erase(m_rows.begin() + pos);
-    m_rows.insert(m_rows.begin() + to, std::move(moving));
+    m_rows.insert(m_rows.begin() + to, moving);
     // Keep the current row on the same key while the rows between shift by one.
     if (m_current == pos)
         m_current = to;
@@ -55,8 +278,13 @@ qsizetype KeyList::setName(qsizetype pos, const QString &name)
 
 void KeyList::setData(qsizetype pos, const QString &data)
 {
-    if (pos >= 0 && pos < count())
-        m_rows[size_t(pos)].setData(data);
+    if (pos < 0 || pos >= count())
+        return;
+    KeyRow changed = row(pos);
+    changed.setData(data);
+    const StoredRow old = m_rows[size_t(pos)];
+    m_rows[size_t(pos)] = pack(changed);
+    release(old);
 }
 
 void KeyList::setCurrent(qsizetype pos, bool selected)
@@ -82,13 +310,19 @@ void KeyList::setSorting(bool on, Qt::SortOrder order)
 void KeyList::clear()
 {
     m_rows.clear();
+    m_text.clear();
+    m_used = 0;
+    m_unused = 0;
     m_current = -1;
     m_currentSelected = false;
 }
 
 void KeyList::assign(std::vector<KeyRow> rows, qsizetype current, bool currentSelected)
 {
-    m_rows = std::move(rows);
+    clear();
+    m_rows.reserve(rows.size());
+    for (const KeyRow &r : rows)
+        m_rows.push_back(pack(r));
     m_sorted = false;
     m_sortOrder = Qt::AscendingOrder;
     setCurrent(current, currentSelected);
@@ -96,18 +330,65 @@ void KeyList::assign(std::vector<KeyRow> rows, qsizetype current, bool currentSe
 
 std::vector<KeyRow> KeyList::takeRows()
 {
-    std::vector<KeyRow> rows = std::move(m_rows);
-    m_rows.clear();
-    m_current = -1;
-    m_currentSelected = false;
-    return rows;
+    std::vector<KeyRow> all = rows();
+    clear();
+    return all;
 }
+
+void KeyList::appendRead(QStringView name, QStringView data)
+{
+    quint64 flags = 0;
+    if (data.isEmpty())
+        flags |= ReadEmpty | DataIsEmptyText;
+    const quint64 offset = store(name, NameWide, NameAscii, &flags);
+    store(data, DataWide, DataAscii, &flags);
+    m_rows.push_back({(offset << kFlagBits) | flags, checkedLength(name.size()),
+                      checkedLength(data.size())});
+}
+
+void KeyList::appendRead(QLatin1StringView name, QLatin1StringView data)
+{
+    quint64 flags = 0;
+    if (data.isEmpty())
+        flags |= ReadEmpty | DataIsEmptyText;
+    const quint64 offset = store(name, NameAscii, &flags);
+    store(data, DataAscii, &flags);
+    m_rows.push_back({(offset << kFlagBits) | flags, checkedLength(name.size()),
+                      checkedLength(data.size())});
+}
+
+KeyList KeyList::finishRead()
+{
+    KeyList list;
+    list.m_rows.assign(m_rows.rbegin(), m_rows.rend());
+    if (m_used > 0) {
+        list.m_text.resize(size_t((m_used + 1) / 2));
+        std::memcpy(list.bytes(), bytes(), size_t(m_used));
+    }
+    list.m_used = m_used;
+    if (!list.m_rows.empty())
+        list.setCurrent(0, true);
+    m_rows.clear();
+    m_used = 0;
+    m_unused = 0;
+    return list;
+}
+
+// --- sorting ---
 
 qsizetype KeyList::sortedPosition(const QString &name, qsizetype skip) const
 {
     const bool ascending = m_sortOrder == Qt::AscendingOrder;
-    auto goesAfter = [&](const KeyRow &other) {
-        const int order = KeyCollation::compare(other.name(), name);
+    QString other;
+    auto goesAfter = [&](qsizetype index) {
+        const StoredText t = storedName(index);
+        int order;
+        if (t.wide) {
+            order = KeyCollation::compare(t.utf16, name);
+        } else {
+            other = t.latin1;
+            order = KeyCollation::compare(other, name);
+        }
         return ascending ? order <= 0 : order >= 0;
     };
     // Binary search over the rows without `skip`, which are sorted.
@@ -116,7 +397,7 @@ qsizetype KeyList::sortedPosition(const QString &name, qsizetype skip) const
     while (lo < hi) {
         const qsizetype mid = lo + (hi - lo) / 2;
         const qsizetype index = (skip >= 0 && mid >= skip) ? mid + 1 : mid;
-        if (goesAfter(m_rows[size_t(index)]))
+        if (goesAfter(index))
             lo = mid + 1;
         else
             hi = mid;
@@ -129,19 +410,34 @@ void KeyList::sortRows()
     const qsizetype n = count();
     if (n < 2)
         return;
+    // All names as UTF-16 in one buffer: the collation works on UTF-16 views.
+    qsizetype units = 0;
+    for (const StoredRow &r : m_rows)
+        units += r.nameLength;
+    std::vector<char16_t> all(static_cast<size_t>(units));
     std::vector<QStringView> names;
     names.reserve(size_t(n));
-    for (const KeyRow &row : m_rows)
-        names.emplace_back(row.name());
+    char16_t *d = all.data();
+    for (qsizetype i = 0; i < n; ++i) {
+        const StoredText t = storedName(i);
+        if (t.wide) {
+            std::copy(t.utf16.utf16(), t.utf16.utf16() + t.utf16.size(), d);
+        } else {
+            const auto *s = reinterpret_cast<const unsigned char *>(t.latin1.data());
+            std::copy(s, s + t.latin1.size(), d);
+        }
+        names.emplace_back(d, t.size());
+        d += t.size();
+    }
     const std::vector<qsizetype> order = KeyCollation::sortedOrder(names, m_sortOrder);
-    std::vector<KeyRow> sorted;
+    std::vector<StoredRow> sorted;
     sorted.reserve(size_t(n));
     qsizetype newCurrent = -1;
     for (qsizetype i = 0; i < n; ++i) {
         const qsizetype from = order[size_t(i)];
         if (from == m_current)
             newCurrent = i;
-        sorted.push_back(std::move(m_rows[size_t(from)]));
+        sorted.push_back(m_rows[size_t(from)]);
     }
     m_rows = std::move(sorted);
     m_current = newCurrent;

@@ -2,6 +2,9 @@
 
 #include "keyrow.h"
 
+#include <QByteArrayView>
+#include <QLatin1StringView>
+#include <QStringView>
 #include <QtGlobal>
 #include <vector>
 
@@ -13,13 +16,46 @@
 // for equal names): inserting or renaming a row puts it in its sorted place. The
 // document owns every list and is the only one that changes it, so that views hear
 // of each change; read access is free for anyone.
+//
+// Storage. A list keeps its rows compact, for files of millions of keys: every name
+// and data text lives in one buffer of the list, one byte a character when the text
+// is Latin-1 and UTF-16 otherwise, and a row is 16 bytes pointing into it. row(),
+// name() and data() therefore hand out owning copies; storedName()/storedData() give
+// views that stay valid only until the list next changes.
 class KeyList
 {
 public:
+    KeyList() = default;
+    KeyList(const KeyList &other) = default;
+    KeyList &operator=(const KeyList &other) = default;
+    // A list moved from is empty.
+    KeyList(KeyList &&other) noexcept { *this = std::move(other); }
+    KeyList &operator=(KeyList &&other) noexcept;
+    ~KeyList() = default;
+
     qsizetype count() const { return qsizetype(m_rows.size()); }
     bool isEmpty() const { return m_rows.empty(); }
-    const KeyRow &row(qsizetype pos) const { return m_rows[size_t(pos)]; }
-    const std::vector<KeyRow> &rows() const { return m_rows; }
+    // A copy of the row at pos (0..count()-1).
+    KeyRow row(qsizetype pos) const;
+    QString name(qsizetype pos) const;
+    QString data(qsizetype pos) const;
+    // KeyRow::writesEmptyData() of the row at pos, without copying it.
+    bool writesEmptyData(qsizetype pos) const;
+    // Copies of all rows in list order (for tools and tests: O(count) each call).
+    std::vector<KeyRow> rows() const;
+
+    // A stored text without a copy: latin1 when !wide, else utf16; `ascii` when every
+    // character is below 0x80. Valid until the list next changes.
+    struct StoredText
+    {
+        QLatin1StringView latin1;
+        QStringView utf16;
+        bool wide = false;
+        bool ascii = false;
+        qsizetype size() const { return wide ? utf16.size() : latin1.size(); }
+    };
+    StoredText storedName(qsizetype pos) const;
+    StoredText storedData(qsizetype pos) const;
 
     // Where a row named `name` would stand while the list is sorted: after every row
     // that sorts before or equal to it. `skip` is the row's own position when it is in
@@ -53,10 +89,61 @@ public:
     void assign(std::vector<KeyRow> rows, qsizetype current, bool currentSelected);
     std::vector<KeyRow> takeRows();
 
+    // Faster bulk building for readers, without a KeyRow per line, on a scratch list:
+    // appendRead() adds a row as a key line "name=data" reads (empty data becomes the
+    // "(Empty)" that stands for it). finishRead() returns the list a read gives, with
+    // no spare capacity: the rows in reverse order, the first one current and selected,
+    // sorting off. The scratch list is then empty but keeps its capacity for the next.
+    void appendRead(QStringView name, QStringView data);
+    void appendRead(QLatin1StringView name, QLatin1StringView data);
+    KeyList finishRead();
+
 private:
+    // A row: offset and flags packed in one word, lengths in characters.
+    struct StoredRow
+    {
+        quint64 offsetAndFlags = 0;
+        quint32 nameLength = 0;
+        quint32 dataLength = 0;
+    };
+    enum Flag : quint64 {
+        NameWide = 1,        // the name is UTF-16, else Latin-1
+        DataWide = 2,
+        NameAscii = 4,       // the name's characters are all below 0x80
+        DataAscii = 8,
+        ReadEmpty = 16,      // KeyRow::readEmpty()
+        DataIsEmptyText = 32 // the data is KeyRow::emptyText(), not stored
+    };
+    static constexpr int kFlagBits = 6;
+
+    static quint64 flagsOf(const StoredRow &r) { return r.offsetAndFlags & ((1u << kFlagBits) - 1); }
+    static quint64 offsetOf(const StoredRow &r) { return r.offsetAndFlags >> kFlagBits; }
+    static qsizetype byteSize(quint32 length, bool wide) { return qsizetype(length) * (wide ? 2 : 1); }
+    qsizetype rowBytes(const StoredRow &r) const;
+
+    StoredText text(quint64 offset, quint32 length, bool wide, bool ascii) const;
+    QString copy(quint64 offset, quint32 length, bool wide) const;
+    // Appends a text to the buffer; returns its offset and sets *flags to `wideFlag`
+    // and/or `asciiFlag` as they apply.
+    quint64 store(QStringView text, quint64 wideFlag, quint64 asciiFlag, quint64 *flags);
+    quint64 store(QLatin1StringView text, quint64 asciiFlag, quint64 *flags);
+    StoredRow pack(const KeyRow &row);
+    static quint32 checkedLength(qsizetype length);
+    // Makes room for `bytes` more bytes at an even offset (for UTF-16) when `even`.
+    char *reserveBytes(qsizetype bytes, bool even);
+    char *bytes() { return reinterpret_cast<char *>(m_text.data()); }
+    const char *bytes() const { return reinterpret_cast<const char *>(m_text.data()); }
+    // Counts a row's texts as unused and drops unused text once it is half the buffer.
+    void release(const StoredRow &row);
+    void compact();
     void sortRows();
 
-    std::vector<KeyRow> m_rows;
+    std::vector<StoredRow> m_rows;
+    // The text buffer: char16_t units so that UTF-16 texts (kept at even offsets) are
+    // read in place; Latin-1 texts are bytes inside it. m_used is in bytes.
+    std::vector<char16_t> m_text;
+    qsizetype m_used = 0;
+    qsizetype m_unused = 0;
     qsizetype m_current = -1;
     bool m_currentSelected = false;
     bool m_sorted = false;

@@ -2,13 +2,15 @@
 
 #include "legacycodec.h"
 
+#include <cstring>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
 // Decodes UTF-8 strictly (no overlong forms, no surrogates, nothing above U+10FFFF);
 // every byte that starts no valid sequence becomes an escape. Returns how many did.
-qsizetype decodeUtf8(QByteArrayView in, QString *out)
+qsizetype decodeUtf8Bytes(QByteArrayView in, QString *out)
 {
     // A UTF-8 sequence never gives more UTF-16 code units than it has bytes.
     out->resize(in.size());
@@ -139,6 +141,62 @@ bool startsWith(QByteArrayView bytes, QByteArrayView prefix)
 
 } // namespace
 
+qsizetype TextCodec::decodeUtf8(QByteArrayView bytes, QString *out)
+{
+    return decodeUtf8Bytes(bytes, out);
+}
+
+bool TextCodec::isValidUtf8(QByteArrayView bytes, bool *ascii)
+{
+    const auto *s = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *const end = s + bytes.size();
+    bool onlyAscii = true;
+    while (s < end) {
+        // Runs of ASCII, the common case, eight bytes at a time.
+        while (end - s >= 8) {
+            quint64 word;
+            std::memcpy(&word, s, 8);
+            if (word & 0x8080808080808080ull)
+                break;
+            s += 8;
+        }
+        if (s == end)
+            break;
+        const uchar b = *s;
+        if (b < 0x80) {
+            ++s;
+            continue;
+        }
+        onlyAscii = false;
+        int len = 0;
+        char32_t cp = 0;
+        if (b >= 0xC2 && b <= 0xDF) {
+            len = 2;
+            cp = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            len = 3;
+            cp = b & 0x0F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            len = 4;
+            cp = b & 0x07;
+        }
+        if (len == 0 || end - s < len)
+            return false;
+        for (int i = 1; i < len; ++i) {
+            if ((s[i] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (s[i] & 0x3F);
+        }
+        if (len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)))
+            return false;
+        if (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))
+            return false;
+        s += len;
+    }
+    *ascii = onlyAscii;
+    return true;
+}
+
 QByteArray TextCodec::byteOrderMark(TextEncoding encoding)
 {
     switch (encoding) {
@@ -181,7 +239,7 @@ DecodedText TextCodec::decodeFile(QByteArrayView bytes)
     }
 
     DecodedText result;
-    if (decodeUtf8(bytes, &result.text) == 0) {
+    if (decodeUtf8Bytes(bytes, &result.text) == 0) {
         bool ascii = true;
         for (const char b : bytes) {
             if (uchar(b) >= 0x80) {
@@ -203,7 +261,7 @@ QString TextCodec::decode(QByteArrayView bytes, TextEncoding encoding)
     case TextEncoding::Utf8:
     case TextEncoding::Utf8Bom: {
         QString text;
-        decodeUtf8(bytes, &text);
+        decodeUtf8Bytes(bytes, &text);
         return text;
     }
     case TextEncoding::Utf16LeBom:

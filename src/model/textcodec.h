@@ -43,6 +43,13 @@ public:
     static bool encode(QStringView text, TextEncoding encoding, QByteArray *out,
                        QString *error, qsizetype *badPos = nullptr);
 
+    // True when bytes are strictly valid UTF-8 as decodeFile() judges it (no escapes
+    // needed); *ascii tells whether every byte is below 0x80.
+    static bool isValidUtf8(QByteArrayView bytes, bool *ascii);
+    // Decodes UTF-8 into *out (replacing its text, reusing its capacity), with escapes
+    // for bytes that start no valid sequence. Returns how many bytes became escapes.
+    static qsizetype decodeUtf8(QByteArrayView bytes, QString *out);
+
     static QByteArray byteOrderMark(TextEncoding encoding);
     // A short name for messages: "UTF-8", "UTF-16LE", "GB18030", ...
     static QString encodingName(TextEncoding encoding);
