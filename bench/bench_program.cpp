@@ -7,8 +7,8 @@
 //   - the first click on W3's section (sorts 1,000,000 keys and shows them);
 //   - File, Save of W1 in place;
 //   - the peak resident memory of a fresh process that opens W1 in the window.
-// Usage: bench_program [folder]; the files are generated there (default: a temporary
-// folder) with a fixed seed, so every run times the same bytes. Offscreen by default.
+// Usage: bench_program [folder]; the workload files are generated there (default: a
+// temporary folder) unless present, so runs time the same bytes. Offscreen by default.
 
 #include "commandhost.h"
 #include "filecommands.h"
@@ -16,6 +16,7 @@
 #include "inidocument.h"
 #include "inireader.h"
 #include "sectioncommands.h"
+#include "workloads.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,7 +29,6 @@
 #include <QAction>
 #include <QPixmap>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -122,32 +122,6 @@ private:
 };
 
 TimingApplication *app() { return static_cast<TimingApplication *>(QCoreApplication::instance()); }
-
-// Names and values of ASCII letters, digits and a few signs, 8 to 20 and 8 to 32 long.
-QByteArray randomText(QRandomGenerator &random, int minLength, int maxLength)
-{
-    static const char alphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_.-";
-    const int length = minLength + int(random.bounded(maxLength - minLength + 1));
-    QByteArray text(length, Qt::Uninitialized);
-    for (int i = 0; i < length; ++i)
-        text[i] = alphabet[random.bounded(int(sizeof alphabet - 1))];
-    return text;
-}
-
-// W1: sections of keysPerSection keys; W3 is one section of all the keys.
-bool generate(const QString &path, int sections, int keysPerSection, quint32 seed)
-{
-    QRandomGenerator random(seed);
-    QByteArray bytes;
-    bytes.reserve(qsizetype(sections) * keysPerSection * 38);
-    for (int s = 0; s < sections; ++s) {
-        bytes += "[Section" + QByteArray::number(s) + '_' + randomText(random, 4, 12) + "]\r\n";
-        for (int k = 0; k < keysPerSection; ++k)
-            bytes += randomText(random, 8, 20) + '=' + randomText(random, 8, 32) + "\r\n";
-    }
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 double msSince(const QElapsedTimer &timer) { return double(timer.nsecsElapsed()) / 1e6; }
 
@@ -396,10 +370,9 @@ int main(int argc, char **argv)
 
     QTemporaryDir temporary;
     const QString dir = args.size() > 1 ? args[1] : temporary.path();
-    const QString w1 = dir + u"/w1.ini"_s;
-    const QString w3 = dir + u"/w3.ini"_s;
-    if ((!QFile::exists(w1) && !generate(w1, 100000, 10, 1))
-        || (!QFile::exists(w3) && !generate(w3, 1, 1000000, 3))) {
+    const QString w1 = Workloads::ensureFile(Workload::W1, dir);
+    const QString w3 = Workloads::ensureFile(Workload::W3, dir);
+    if (w1.isEmpty() || w3.isEmpty()) {
         std::fprintf(stderr, "cannot write the files in %s\n", qPrintable(dir));
         return 0; // a benchmark never fails a build
     }

@@ -132,11 +132,11 @@ QVariant KeyListModel::data(const QModelIndex &index, int role) const
     const KeyList *list = shown();
     if (!checkIndex(index, CheckIndexOption::IndexIsValid) || !list || index.row() >= list->count())
         return {};
-    const KeyRow &row = list->row(index.row());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return index.column() == 0 ? row.name() : row.data();
+        // Only the text asked for: a whole row would copy both.
+        return index.column() == 0 ? list->name(index.row()) : list->data(index.row());
     case Qt::DecorationRole:
         if (index.column() == 0)
             return m_keyIcon;
