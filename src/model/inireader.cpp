@@ -1,6 +1,7 @@
 #include "inireader.h"
 
 #include "inidocument.h"
+#include "inilineparser.h"
 #include "textcodec.h"
 
 #include <QDir>
@@ -8,7 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <functional>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -22,90 +23,117 @@ QString FileNameFromPath(const QString &path)
 
 namespace {
 
-// Walks the lines of a text (UTF-16 code units or UTF-8 bytes) and builds the content:
-// both readers below share the rules, only the making of texts differs.
-template <typename Char, typename Rows>
-void parseLines(const Char *p, const Char *const end, DocumentContent &content, Rows &&addRow,
-                const std::function<QString(const Char *, const Char *)> &sectionName)
+bool isAscii(const char *from, const char *to)
 {
-    // Rows are gathered in file order on one scratch list and turned into the final
-    // list in reverse: the list shows the last key read on top, as if each row had been
-    // inserted at the top.
-    KeyList scratch;
-    KeyList *target = &content.rootKeys;
-    while (p < end) {
-        const Char *lineEnd = p;
-        while (lineEnd < end && *lineEnd != Char('\n') && *lineEnd != Char('\r'))
-            ++lineEnd;
-        const Char *const line = p;
-        p = lineEnd;
-        if (p < end)
-            p += (*p == Char('\r') && p + 1 < end && p[1] == Char('\n')) ? 2 : 1;
-
-        if (lineEnd - line >= 2 && line[0] == Char('[') && lineEnd[-1] == Char(']')) {
-            *target = scratch.finishRead();
-            auto section = std::make_unique<Section>();
-            section->name = sectionName(line + 1, lineEnd - 1);
-            content.sections.push_back(std::move(section));
-            target = &content.sections.back()->keys;
-            continue;
-        }
-        const Char *eq = std::find(line, lineEnd, Char('='));
-        if (eq != lineEnd)
-            addRow(scratch, line, eq, eq + 1, lineEnd);
-    }
-    *target = scratch.finishRead();
+    unsigned char any = 0;
+    for (const char *q = from; q < to; ++q)
+        any |= static_cast<unsigned char>(*q);
+    return any < 0x80;
 }
 
-// Key and header lines straight from UTF-8 bytes: "[", "]", "=", CR and LF are never
-// part of a multi-byte sequence (nor of an escape), so the lines and their parts are
-// the same as in the decoded text. ASCII parts are stored without decoding.
-void parseUtf8(QByteArrayView bytes, DocumentContent &content)
+// Texts straight from UTF-8 bytes: "[", "]", "=", CR and LF are never part of a
+// multi-byte sequence (nor of an escape), so the lines and their parts are the same as
+// in the decoded text. ASCII parts are stored without decoding.
+struct Utf8Texts
 {
     QString name;
     QString data;
-    auto ascii = [](const char *from, const char *to) {
-        unsigned char any = 0;
-        for (const char *q = from; q < to; ++q)
-            any |= static_cast<unsigned char>(*q);
-        return any < 0x80;
-    };
-    auto addRow = [&](KeyList &rows, const char *nameFrom, const char *nameTo, const char *dataFrom,
-                      const char *dataTo) {
-        if (ascii(nameFrom, dataTo)) {
+
+    void addRow(KeyList &rows, const char *nameFrom, const char *nameTo, const char *dataFrom,
+                const char *dataTo)
+    {
+        if (isAscii(nameFrom, dataTo)) {
             rows.appendRead(QLatin1StringView(nameFrom, nameTo), QLatin1StringView(dataFrom, dataTo));
             return;
         }
         TextCodec::decodeUtf8(QByteArrayView(nameFrom, nameTo), &name);
         TextCodec::decodeUtf8(QByteArrayView(dataFrom, dataTo), &data);
         rows.appendRead(QStringView(name), QStringView(data));
-    };
-    auto sectionName = [&](const char *from, const char *to) {
-        if (ascii(from, to))
+    }
+    QString sectionName(const char *from, const char *to)
+    {
+        if (isAscii(from, to))
             return QString::fromLatin1(from, to - from);
         QString text;
         TextCodec::decodeUtf8(QByteArrayView(from, to), &text);
         return text;
-    };
-    parseLines<char>(bytes.data(), bytes.data() + bytes.size(), content, addRow, sectionName);
+    }
+};
+
+struct Utf16Texts
+{
+    void addRow(KeyList &rows, const char16_t *nameFrom, const char16_t *nameTo,
+                const char16_t *dataFrom, const char16_t *dataTo)
+    {
+        rows.appendRead(QStringView(nameFrom, nameTo), QStringView(dataFrom, dataTo));
+    }
+    QString sectionName(const char16_t *from, const char16_t *to)
+    {
+        return QStringView(from, to).toString();
+    }
+};
+
+// Where the last complete line of buf[0..size) ends: after its last LF, or after its last
+// CR when another byte follows (a CR at the very end may be the first half of CR LF).
+qsizetype completeLines(const char *buf, qsizetype size)
+{
+    for (qsizetype i = size - 1; i >= 0; --i) {
+        if (buf[i] == '\n' || (buf[i] == '\r' && i + 1 < size))
+            return i + 1;
+    }
+    return 0;
 }
 
-bool startsWith(QByteArrayView bytes, const QByteArray &prefix)
+enum class Utf8Read { Done, NotUtf8, Error };
+
+// Reads a UTF-8 file in pieces of a megabyte, so that the whole file never sits in
+// memory beside the document it becomes. Without a byte-order mark the bytes must be
+// strictly valid UTF-8 (checked piece by piece: each piece ends at a line end, which is
+// never inside a sequence); NotUtf8 when they are not, and content must then be thrown
+// away.
+Utf8Read readUtf8(QFile &file, bool byteOrderMark, DocumentContent &content)
 {
-    return !prefix.isEmpty() && bytes.size() >= prefix.size() && bytes.first(prefix.size()) == prefix;
+    constexpr qsizetype kPiece = 1024 * 1024;
+    Utf8Texts texts;
+    IniLineParser<char, Utf8Texts> parser(content, texts);
+    QByteArray buffer;
+    qsizetype carried = 0; // bytes of an unfinished line at the start of buffer
+    bool ascii = true;
+    for (;;) {
+        buffer.resize(carried + kPiece);
+        const qint64 got = file.read(buffer.data() + carried, kPiece);
+        if (got < 0)
+            return Utf8Read::Error;
+        const qsizetype size = carried + qsizetype(got);
+        const bool atEnd = got == 0;
+        const qsizetype cut = atEnd ? size : completeLines(buffer.constData(), size);
+        const QByteArrayView lines(buffer.constData(), cut);
+        bool piecesAscii = true;
+        if (!byteOrderMark && !TextCodec::isValidUtf8(lines, &piecesAscii))
+            return Utf8Read::NotUtf8;
+        ascii = ascii && piecesAscii;
+        parser.feed(lines.data(), lines.data() + lines.size());
+        carried = size - cut;
+        if (carried > 0)
+            std::memmove(buffer.data(), buffer.constData() + cut, size_t(carried));
+        if (atEnd)
+            break;
+    }
+    parser.finish();
+    content.encoding = byteOrderMark ? TextEncoding::Utf8Bom
+                       : ascii       ? defaultNewFileEncoding()
+                                     : TextEncoding::Utf8;
+    return Utf8Read::Done;
 }
 
 } // namespace
 
 void ParseIniText(QStringView text, DocumentContent &content)
 {
-    using Unit = char16_t;
-    auto addRow = [](KeyList &rows, const Unit *nameFrom, const Unit *nameTo, const Unit *dataFrom,
-                     const Unit *dataTo) {
-        rows.appendRead(QStringView(nameFrom, nameTo), QStringView(dataFrom, dataTo));
-    };
-    auto sectionName = [](const Unit *from, const Unit *to) { return QStringView(from, to).toString(); };
-    parseLines<Unit>(text.utf16(), text.utf16() + text.size(), content, addRow, sectionName);
+    Utf16Texts texts;
+    IniLineParser<char16_t, Utf16Texts> parser(content, texts);
+    parser.feed(text.utf16(), text.utf16() + text.size());
+    parser.finish();
 }
 
 ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
@@ -129,37 +157,37 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
     if (!info.isFile())
         return fail(u"这不是一个普通文件"_s);
 
-    QByteArray bytes;
+    // UTF-8 (and plain ASCII, the common case) is parsed from the bytes themselves, a
+    // piece at a time; other encodings are decoded whole first. Either way the result is
+    // what TextCodec::decodeFile() and ParseIniText() give for the whole file.
+    DocumentContent content;
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return fail(file.errorString());
-        bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
+        const QByteArray head = file.peek(3);
+        const bool utf8Bom = head == TextCodec::byteOrderMark(TextEncoding::Utf8Bom);
+        const bool utf16 = head.startsWith(TextCodec::byteOrderMark(TextEncoding::Utf16LeBom))
+                           || head.startsWith(TextCodec::byteOrderMark(TextEncoding::Utf16BeBom));
+        Utf8Read result = Utf8Read::NotUtf8;
+        if (!utf16 && (!utf8Bom || file.skip(3) == 3))
+            result = readUtf8(file, utf8Bom, content);
+        if (result == Utf8Read::NotUtf8) {
+            content = DocumentContent();
+            if (!file.seek(0))
+                return fail(file.errorString());
+            QByteArray bytes = file.readAll();
+            if (file.error() != QFileDevice::NoError)
+                return fail(file.errorString());
+            DecodedText decoded = TextCodec::decodeFile(bytes);
+            bytes = QByteArray();
+            decoded.text.squeeze();
+            content.encoding = decoded.encoding;
+            ParseIniText(decoded.text, content);
+        }
+        if (result == Utf8Read::Error || file.error() != QFileDevice::NoError)
             return fail(file.errorString());
     }
-
-    // UTF-8 (and plain ASCII, the common case) is parsed from the bytes themselves,
-    // without a decoded copy of the whole file; other encodings are decoded first.
-    // Either way the result is what TextCodec::decodeFile() and ParseIniText() give.
-    DocumentContent content;
-    const QByteArray utf8Bom = TextCodec::byteOrderMark(TextEncoding::Utf8Bom);
-    bool ascii = false;
-    if (startsWith(bytes, utf8Bom)) {
-        content.encoding = TextEncoding::Utf8Bom;
-        parseUtf8(QByteArrayView(bytes).sliced(utf8Bom.size()), content);
-    } else if (!startsWith(bytes, TextCodec::byteOrderMark(TextEncoding::Utf16LeBom))
-               && !startsWith(bytes, TextCodec::byteOrderMark(TextEncoding::Utf16BeBom))
-               && TextCodec::isValidUtf8(bytes, &ascii)) {
-        content.encoding = ascii ? defaultNewFileEncoding() : TextEncoding::Utf8;
-        parseUtf8(bytes, content);
-    } else {
-        DecodedText decoded = TextCodec::decodeFile(bytes);
-        bytes = QByteArray();
-        content.encoding = decoded.encoding;
-        ParseIniText(decoded.text, content);
-    }
-    bytes = QByteArray();
     doc.reset(nativePath, FileNameFromPath(nativePath), std::move(content));
     doc.setStatusTexts(nativePath, doc.sectionCountText());
     doc.setSelectedNode(1);

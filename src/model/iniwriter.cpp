@@ -5,6 +5,8 @@
 
 #include <QSaveFile>
 
+#include <cstring>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -77,59 +79,88 @@ bool encodeText(const IniDocument &doc, QByteArray *bytes, QString *error)
 
 // --- the UTF-8 route: bytes written straight from the stored texts ---
 
-// False when the text holds a character UTF-8 cannot hold (a lone surrogate).
-bool appendUtf8(const KeyList::StoredText &t, QByteArray &out, QString &scratch)
+// Writes UTF-8 into a buffer sized beforehand for the whole file, so that each piece
+// is one copy and nothing is reallocated.
+class Utf8Out
 {
-    if (t.ascii) {
-        out.append(t.latin1.data(), t.latin1.size());
+public:
+    explicit Utf8Out(QByteArray *out) : m_out(out) {}
+    void start(qsizetype bound)
+    {
+        m_start = m_out->size();
+        m_out->resize(m_start + bound);
+        m_d = m_out->data() + m_start;
+    }
+    void put(char c) { *m_d++ = c; }
+    void put(const char *s, qsizetype n)
+    {
+        std::memcpy(m_d, s, size_t(n));
+        m_d += n;
+    }
+    // False when the text holds a character UTF-8 cannot hold (a lone surrogate).
+    bool put(const KeyList::StoredText &t)
+    {
+        if (t.ascii) {
+            put(t.latin1.data(), t.latin1.size());
+            return true;
+        }
+        m_text.clear();
+        appendText(t, m_text);
+        return put(QStringView(m_text));
+    }
+    bool put(QStringView text)
+    {
+        m_bytes.clear();
+        QString ignored;
+        if (!TextCodec::encode(text, TextEncoding::Utf8, &m_bytes, &ignored))
+            return false;
+        put(m_bytes.constData(), m_bytes.size());
         return true;
     }
-    scratch.clear();
-    appendText(t, scratch);
-    QString ignored;
-    return TextCodec::encode(scratch, TextEncoding::Utf8, &out, &ignored);
-}
+    void finish() { m_out->truncate(m_d - m_out->constData()); }
+
+private:
+    QByteArray *m_out;
+    qsizetype m_start = 0;
+    char *m_d = nullptr;
+    QString m_text;
+    QByteArray m_bytes;
+};
 
 bool encodeUtf8(const IniDocument &doc, QByteArray *bytes)
 {
-    // The buffer is allocated once: an ASCII text is its own UTF-8, any other takes at
-    // most three bytes a code unit (which the encoder also claims while it works).
-    auto bound = [](const KeyList::StoredText &t) { return t.ascii ? t.size() : 3 * t.size(); };
-    auto rowsBytes = [&](const KeyList &keys) {
-        qsizetype n = 0;
-        for (qsizetype i = 0; i < keys.count(); ++i)
-            n += bound(keys.storedName(i)) + (keys.writesEmptyData(i) ? 0 : bound(keys.storedData(i))) + 3;
-        return n;
-    };
+    // A bound of the file's size without a pass over the rows: a character stored in
+    // one byte takes at most two in UTF-8, one stored in two (UTF-16) at most three.
+    auto rowsBytes = [](const KeyList &keys) { return 2 * keys.storedBytes() + 3 * keys.count(); };
     qsizetype size = rowsBytes(*doc.list(0));
     for (const auto &section : doc.sections())
         size += 3 * section->name.size() + 4 + rowsBytes(section->keys);
 
     bytes->append(TextCodec::byteOrderMark(doc.encoding()));
-    bytes->reserve(bytes->size() + size);
-    QString scratch;
-    auto appendRows = [&](const KeyList &keys) {
+    Utf8Out out(bytes);
+    out.start(size);
+    auto putRows = [&](const KeyList &keys) {
         for (qsizetype i = 0; i < keys.count(); ++i) {
-            if (!appendUtf8(keys.storedName(i), *bytes, scratch))
+            if (!out.put(keys.storedName(i)))
                 return false;
-            bytes->append('=');
-            if (!keys.writesEmptyData(i) && !appendUtf8(keys.storedData(i), *bytes, scratch))
+            out.put('=');
+            if (!keys.writesEmptyData(i) && !out.put(keys.storedData(i)))
                 return false;
-            bytes->append("\r\n", 2);
+            out.put("\r\n", 2);
         }
         return true;
     };
-    if (!appendRows(*doc.list(0)))
+    if (!putRows(*doc.list(0)))
         return false;
-    QString ignored;
     for (const auto &section : doc.sections()) {
-        bytes->append('[');
-        if (!TextCodec::encode(section->name, TextEncoding::Utf8, bytes, &ignored))
+        out.put('[');
+        if (!out.put(QStringView(section->name)))
             return false;
-        bytes->append("]\r\n", 3);
-        if (!appendRows(section->keys))
+        out.put("]\r\n", 3);
+        if (!putRows(section->keys))
             return false;
     }
+    out.finish();
     return true;
 }
 

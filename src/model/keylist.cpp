@@ -44,15 +44,13 @@ quint32 KeyList::checkedLength(qsizetype length)
 
 char *KeyList::reserveBytes(qsizetype bytes, bool even)
 {
-    if (even && (m_used & 1))
-        ++m_used;
-    const qsizetype need = m_used + bytes;
-    const qsizetype have = qsizetype(m_text.size()) * 2;
-    if (need > have) {
-        const qsizetype units = std::max((need + 1) / 2, qsizetype(m_text.size()) * 2);
-        m_text.resize(size_t(std::max<qsizetype>(units, 16)));
+    if (even && (m_used & 1)) {
+        m_text.resize(m_used + 1);
+        m_text[m_used++] = 0;
     }
-    return this->bytes() + m_used;
+    // QByteArray::resize() grows the capacity geometrically and keeps it when shrinking.
+    m_text.resize(m_used + bytes);
+    return m_text.data() + m_used;
 }
 
 quint64 KeyList::store(QLatin1StringView text, quint64 asciiFlag, quint64 *flags)
@@ -109,13 +107,6 @@ KeyList::StoredRow KeyList::pack(const KeyRow &row)
     return stored;
 }
 
-namespace {
-quint64 dataStart(quint64 nameEnd, bool dataWide)
-{
-    return dataWide ? (nameEnd + 1) & ~quint64(1) : nameEnd;
-}
-} // namespace
-
 qsizetype KeyList::rowBytes(const StoredRow &r) const
 {
     const quint64 flags = flagsOf(r);
@@ -123,40 +114,6 @@ qsizetype KeyList::rowBytes(const StoredRow &r) const
     const quint64 dataEnd = dataStart(nameEnd, flags & DataWide)
         + quint64(byteSize(r.dataLength, flags & DataWide));
     return qsizetype(dataEnd - offsetOf(r));
-}
-
-KeyList::StoredText KeyList::text(quint64 offset, quint32 length, bool wide, bool ascii) const
-{
-    StoredText t;
-    t.wide = wide;
-    t.ascii = ascii;
-    if (wide)
-        t.utf16 = QStringView(m_text.data() + offset / 2, qsizetype(length));
-    else
-        t.latin1 = QLatin1StringView(bytes() + offset, qsizetype(length));
-    return t;
-}
-
-KeyList::StoredText KeyList::storedName(qsizetype pos) const
-{
-    const StoredRow &r = m_rows[size_t(pos)];
-    const quint64 flags = flagsOf(r);
-    return text(offsetOf(r), r.nameLength, flags & NameWide, flags & NameAscii);
-}
-
-KeyList::StoredText KeyList::storedData(qsizetype pos) const
-{
-    const StoredRow &r = m_rows[size_t(pos)];
-    const quint64 flags = flagsOf(r);
-    if (flags & DataIsEmptyText) {
-        StoredText t;
-        t.latin1 = QLatin1StringView("(Empty)");
-        t.ascii = true;
-        return t;
-    }
-    const quint64 nameEnd = offsetOf(r) + quint64(byteSize(r.nameLength, flags & NameWide));
-    return text(dataStart(nameEnd, flags & DataWide), r.dataLength, flags & DataWide,
-                flags & DataAscii);
 }
 
 namespace {
@@ -206,7 +163,7 @@ void KeyList::compact()
 {
     // Rebuilds the buffer with the texts still in use, in row order.
     KeyList fresh;
-    fresh.m_text.resize(size_t((m_used - m_unused) / 2 + m_rows.size() + 16));
+    fresh.m_text.reserve(m_used - m_unused + qsizetype(m_rows.size()) + 16);
     fresh.m_rows.reserve(m_rows.size());
     for (qsizetype i = 0; i < count(); ++i)
         fresh.m_rows.push_back(fresh.pack(row(i)));
@@ -360,15 +317,28 @@ void KeyList::appendRead(QLatin1StringView name, QLatin1StringView data)
 KeyList KeyList::finishRead()
 {
     KeyList list;
-    list.m_rows.assign(m_rows.rbegin(), m_rows.rend());
-    if (m_used > 0) {
-        list.m_text.resize(size_t((m_used + 1) / 2));
-        std::memcpy(list.bytes(), bytes(), size_t(m_used));
+    // A small list is copied at its exact size and the scratch list keeps its capacity;
+    // a large one hands its buffers over (trimmed in place) to avoid a second copy.
+    constexpr qsizetype kLarge = 64 * 1024;
+    if (m_used > kLarge) {
+        list.m_text = std::exchange(m_text, QByteArray());
+        list.m_text.squeeze();
+    } else if (m_used > 0) {
+        list.m_text = QByteArray(m_text.constData(), m_used);
     }
     list.m_used = m_used;
+    if (qsizetype(m_rows.size()) > kLarge / qsizetype(sizeof(StoredRow))) {
+        std::reverse(m_rows.begin(), m_rows.end());
+        list.m_rows = std::exchange(m_rows, {});
+        if (list.m_rows.capacity() > list.m_rows.size() + list.m_rows.size() / 4)
+            list.m_rows.shrink_to_fit();
+    } else {
+        list.m_rows.assign(m_rows.rbegin(), m_rows.rend());
+    }
     if (!list.m_rows.empty())
         list.setCurrent(0, true);
     m_rows.clear();
+    m_text.resize(0);
     m_used = 0;
     m_unused = 0;
     return list;

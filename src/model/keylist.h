@@ -2,6 +2,7 @@
 
 #include "keyrow.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QLatin1StringView>
 #include <QStringView>
@@ -54,8 +55,29 @@ public:
         bool ascii = false;
         qsizetype size() const { return wide ? utf16.size() : latin1.size(); }
     };
-    StoredText storedName(qsizetype pos) const;
-    StoredText storedData(qsizetype pos) const;
+    StoredText storedName(qsizetype pos) const
+    {
+        const StoredRow &r = m_rows[size_t(pos)];
+        const quint64 flags = flagsOf(r);
+        return text(offsetOf(r), r.nameLength, flags & NameWide, flags & NameAscii);
+    }
+    StoredText storedData(qsizetype pos) const
+    {
+        const StoredRow &r = m_rows[size_t(pos)];
+        const quint64 flags = flagsOf(r);
+        if (flags & DataIsEmptyText) {
+            StoredText t;
+            t.latin1 = QLatin1StringView("(Empty)");
+            t.ascii = true;
+            return t;
+        }
+        const quint64 nameEnd = offsetOf(r) + quint64(byteSize(r.nameLength, flags & NameWide));
+        return text(dataStart(nameEnd, flags & DataWide), r.dataLength, flags & DataWide,
+                    flags & DataAscii);
+    }
+    // The bytes the texts take in the list's buffer: at least the characters of all
+    // names and data, in storage (which may hold texts no longer in use).
+    qsizetype storedBytes() const { return m_used; }
 
     // Where a row named `name` would stand while the list is sorted: after every row
     // that sorts before or equal to it. `skip` is the row's own position when it is in
@@ -121,7 +143,23 @@ private:
     static qsizetype byteSize(quint32 length, bool wide) { return qsizetype(length) * (wide ? 2 : 1); }
     qsizetype rowBytes(const StoredRow &r) const;
 
-    StoredText text(quint64 offset, quint32 length, bool wide, bool ascii) const;
+    // UTF-16 data starts at the next even offset after the name.
+    static quint64 dataStart(quint64 nameEnd, bool dataWide)
+    {
+        return dataWide ? (nameEnd + 1) & ~quint64(1) : nameEnd;
+    }
+    StoredText text(quint64 offset, quint32 length, bool wide, bool ascii) const
+    {
+        StoredText t;
+        t.wide = wide;
+        t.ascii = ascii;
+        if (wide)
+            t.utf16 = QStringView(reinterpret_cast<const char16_t *>(m_text.constData() + offset),
+                                  qsizetype(length));
+        else
+            t.latin1 = QLatin1StringView(m_text.constData() + offset, qsizetype(length));
+        return t;
+    }
     QString copy(quint64 offset, quint32 length, bool wide) const;
     // Appends a text to the buffer; returns its offset and sets *flags to `wideFlag`
     // and/or `asciiFlag` as they apply.
@@ -129,19 +167,19 @@ private:
     quint64 store(QLatin1StringView text, quint64 asciiFlag, quint64 *flags);
     StoredRow pack(const KeyRow &row);
     static quint32 checkedLength(qsizetype length);
-    // Makes room for `bytes` more bytes at an even offset (for UTF-16) when `even`.
+    // Makes room for `bytes` more bytes at m_used, first moving m_used to an even offset
+    // (for UTF-16) when `even`; returns where they go.
     char *reserveBytes(qsizetype bytes, bool even);
-    char *bytes() { return reinterpret_cast<char *>(m_text.data()); }
-    const char *bytes() const { return reinterpret_cast<const char *>(m_text.data()); }
     // Counts a row's texts as unused and drops unused text once it is half the buffer.
     void release(const StoredRow &row);
     void compact();
     void sortRows();
 
     std::vector<StoredRow> m_rows;
-    // The text buffer: char16_t units so that UTF-16 texts (kept at even offsets) are
-    // read in place; Latin-1 texts are bytes inside it. m_used is in bytes.
-    std::vector<char16_t> m_text;
+    // The text buffer (its size is m_used). UTF-16 texts start at even offsets and are
+    // read in place; QByteArray grows and shrinks with realloc, which moves no bytes
+    // for the large buffers of lists with a million keys.
+    QByteArray m_text;
     qsizetype m_used = 0;
     qsizetype m_unused = 0;
     qsizetype m_current = -1;

@@ -1,6 +1,7 @@
 #include "inidocument.h"
 #include "inireader.h"
 #include "testfiles.h"
+#include "textcodec.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -27,6 +28,15 @@ private:
         QVERIFY(TestFiles::writeBytes(path, "[Kept]\r\nk=v\r\n"));
         QCOMPARE(ReadIniFile(doc, path), ReadResult::Ok);
         doc.setFrontList(2);
+    }
+
+    // Key lines of 64 bytes up to exactly `size` bytes (size >= 16).
+    static QByteArray filler(qsizetype size)
+    {
+        QByteArray bytes;
+        while (size - bytes.size() > 80)
+            bytes += "k=" + QByteArray(60, 'x') + "\r\n";
+        return bytes + "k=" + QByteArray(size - bytes.size() - 4, 'y') + "\r\n";
     }
 
 private slots:
@@ -179,6 +189,47 @@ private slots:
         QCOMPARE(doc.path(), oldPath);
         QCOMPARE(doc.statusPath(), statusPath);
         QCOMPARE(doc.statusCount(), statusCount);
+    }
+
+    void largeFilesReadAsOneText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const qsizetype piece = 1024 * 1024;
+        QTest::newRow("CR LF split across a megabyte")
+            << filler(piece - 3) + "a=1\r\nb=2\r\n[S]\r\nc=3";
+        QTest::newRow("lone CR at a megabyte, then a header")
+            << filler(piece - 4) + "a=1\r[S]\rb=2\r";
+        QTest::newRow("line longer than a megabyte")
+            << "[S]\r\nlong=" + QByteArray(3 * piece, 'z') + "\r\n[T]\nk=v\n";
+        QTest::newRow("UTF-8 character across a megabyte")
+            << filler(piece - 4) + "k=\xe4\xb8\xad\xe6\x96\x87\r\n[\xe8\xae\xbe]\r\n";
+        QTest::newRow("GB18030 line after two megabytes")
+            << filler(2 * piece) + "[\xb2\xe2\xca\xd4]\r\n\xc3\xfb=\xd6\xb5]\r\n";
+        QTest::newRow("UTF-8 mark, invalid byte after a megabyte")
+            << "\xef\xbb\xbf" + filler(piece) + "k=\xff\xfe\xe4\xb8\r\n";
+        QTest::newRow("ASCII only, no end on the last line") << filler(piece + 100) + "[end]";
+    }
+
+    // A file of several megabytes gives the document that its whole text gives, wherever
+    // a line, a CR LF or a multi-byte character falls, and whatever encoding it turns
+    // out to have after the first megabyte.
+    void largeFilesReadAsOneText()
+    {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"large.ini"_s);
+        QVERIFY(TestFiles::writeBytes(path, bytes));
+        IniDocument doc;
+        QCOMPARE(ReadIniFile(doc, path), ReadResult::Ok);
+
+        DocumentContent content;
+        const DecodedText decoded = TextCodec::decodeFile(bytes);
+        content.encoding = decoded.encoding;
+        ParseIniText(decoded.text, content);
+        IniDocument whole;
+        whole.reset(doc.path(), doc.rootText(), std::move(content));
+        whole.setSelectedNode(1);
+        QCOMPARE(TestFiles::describe(doc), TestFiles::describe(whole));
     }
 
     // Wide counts: far more sections and keys than 16-bit numbers allow.
