@@ -15,8 +15,10 @@
 //   QSettings   IniFormat: construct, allKeys() and value() of every key (each run on
 //               a fresh copy of the file, so Qt's settings cache cannot answer)
 //   configparser Python's, strict=False, interpolation=None; its own timer (no start-up)
-// The ratio column is core time divided by the reader's time: below 1.0 the core is
-// faster.
+// Times are wall clock and CPU time (user and system) of the process; MB/s and the ratio
+// come from CPU time, which a busy shared machine disturbs far less. The ratio column is
+// the core's time divided by the reader's: below 1.0 the core is faster. (QSaveFile's
+// wait for the disk shows in wall time only.)
 
 #include "inidocument.h"
 #include "inireader.h"
@@ -37,6 +39,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <memory>
 
@@ -51,48 +54,72 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Best of `runs`, in milliseconds, or -1 when a run fails; `before` and `after` run
-// untimed around each run.
-double bestOf(int runs, const std::function<bool()> &run, const std::function<void()> &after = {},
-              const std::function<void()> &before = {})
+// A time in milliseconds: wall clock and CPU time of this process (user and system),
+// which leaves out the time the process waits for a processor on a busy machine.
+struct Ms
 {
-    double best = 1e300;
+    double wall = 1e300;
+    double cpu = 1e300;
+    bool failed() const { return wall < 0; }
+    static Ms failure() { return {-1, -1}; }
+    void keepBest(const Ms &other)
+    {
+        wall = std::min(wall, other.wall);
+        cpu = std::min(cpu, other.cpu);
+    }
+};
+
+double cpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Best of `runs` (each clock on its own), or a failure when a run fails; `before` and
+// `after` run untimed around each run.
+Ms bestOf(int runs, const std::function<bool()> &run, const std::function<void()> &after = {},
+          const std::function<void()> &before = {})
+{
+    Ms best;
     for (int i = 0; i < runs; ++i) {
         if (before)
             before();
         QElapsedTimer timer;
+        const double cpuStart = cpuMs();
         timer.start();
         const bool ok = run();
-        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        const Ms ms{double(timer.nsecsElapsed()) / 1e6, cpuMs() - cpuStart};
         if (after)
             after();
         if (!ok)
-            return -1;
-        best = std::min(best, ms);
+            return Ms::failure();
+        best.keepBest(ms);
     }
     return best;
 }
 
 void header()
 {
-    std::printf("| %-10s | %5s | %-20s | %8s | %6s | %9s |\n", "file", "MB", "reader", "best ms",
-                "MB/s", "core ÷ it");
-    std::printf("|------------|------:|----------------------|---------:|-------:|----------:|\n");
+    std::printf("| %-10s | %5s | %-20s | %8s | %8s | %6s | %9s |\n", "file", "MB", "reader",
+                "wall ms", "CPU ms", "MB/s", "core ÷ it");
+    std::printf("|------------|------:|----------------------|---------:|---------:|-------:|----------:|\n");
 }
 
-// One line; `core` is the core's time for the same direction (read or write).
-void line(const QString &file, double mb, const char *what, double ms, double core)
+// One line; `core` is the core's time for the same direction (read or write). MB/s and
+// the ratio are from the CPU times.
+void line(const QString &file, double mb, const char *what, const Ms &ms, const Ms &core)
 {
     const QByteArray name = file.toUtf8();
-    if (ms < 0) {
-        std::printf("| %-10s | %5.1f | %-20s | %8s | %6s | %9s |\n", name.constData(), mb, what,
-                    "failed", "-", "-");
+    if (ms.failed()) {
+        std::printf("| %-10s | %5.1f | %-20s | %8s | %8s | %6s | %9s |\n", name.constData(), mb, what,
+                    "failed", "-", "-", "-");
     } else {
         char ratio[32] = "-";
-        if (core > 0 && ms > 0)
-            std::snprintf(ratio, sizeof ratio, "%.2f", core / ms);
-        std::printf("| %-10s | %5.1f | %-20s | %8.1f | %6.1f | %9s |\n", name.constData(), mb, what,
-                    ms, mb / (ms / 1000.0), ratio);
+        if (!core.failed() && ms.cpu > 0)
+            std::snprintf(ratio, sizeof ratio, "%.2f", core.cpu / ms.cpu);
+        std::printf("| %-10s | %5.1f | %-20s | %8.1f | %8.1f | %6.1f | %9s |\n", name.constData(), mb,
+                    what, ms.wall, ms.cpu, mb / (ms.cpu / 1000.0), ratio);
     }
     std::fflush(stdout);
 }
@@ -122,27 +149,32 @@ int ignoreKey(void *, const char *, const char *, const char *)
 
 struct Timed
 {
+    Timed(const char *what, std::function<bool()> run, std::function<void()> after)
+        : what(what), run(std::move(run)), after(std::move(after)) {}
     const char *what;
     std::function<bool()> run;
     std::function<void()> after;
-    double best = 1e300;
+    Ms best;
 };
 
-// Runs each in turn, `rounds` times; a failed run marks its best as -1 for good.
+// Runs each in turn, `rounds` times; a failed run marks it failed for good.
 void inTurns(std::vector<Timed> &all, int rounds)
 {
     for (int round = 0; round < rounds; ++round) {
         for (Timed &t : all) {
-            if (t.best < 0)
+            if (t.best.failed())
                 continue;
-            const double ms = bestOf(1, t.run, t.after);
-            t.best = ms < 0 ? -1 : std::min(t.best, ms);
+            const Ms ms = bestOf(1, t.run, t.after);
+            if (ms.failed())
+                t.best = Ms::failure();
+            else
+                t.best.keepBest(ms);
         }
     }
 }
 
 // Construct, allKeys() and value() of each key, on a fresh copy of the file each run.
-double qsettingsRead(const QString &path, int runs)
+Ms qsettingsRead(const QString &path, int runs)
 {
     const QString copy = path + u".qsettings.ini"_s;
     return bestOf(
@@ -163,20 +195,23 @@ double qsettingsRead(const QString &path, int runs)
         });
 }
 
-// Python's configparser through bench/configparser_read.py; -1 without python3.
-double configparserRead(const QString &path, bool gb18030, int runs)
+// Python's configparser through bench/configparser_read.py, which times itself (no
+// interpreter start-up); a failure without python3.
+Ms configparserRead(const QString &path, bool gb18030, int runs)
 {
     const QString python = QStandardPaths::findExecutable(u"python3"_s);
     if (python.isEmpty())
-        return -1;
+        return Ms::failure();
     QProcess process;
     process.start(python, {QStringLiteral(TARNWICK_BENCH_DIR "/configparser_read.py"), path,
                            gb18030 ? u"gb18030"_s : u"utf-8"_s, QString::number(runs)});
     if (!process.waitForFinished(-1) || process.exitCode() != 0)
-        return -1;
-    bool ok = false;
-    const double ms = process.readAllStandardOutput().split(' ').value(0).toDouble(&ok);
-    return ok ? ms : -1;
+        return Ms::failure();
+    const QList<QByteArray> fields = process.readAllStandardOutput().trimmed().split(' ');
+    bool wallOk = false;
+    bool cpuOk = false;
+    const Ms ms{fields.value(0).toDouble(&wallOk), fields.value(1).toDouble(&cpuOk)};
+    return wallOk && cpuOk ? ms : Ms::failure();
 }
 
 void benchWorkload(Workload workload, const QString &folder, bool coreOnly)
@@ -225,7 +260,7 @@ void benchWorkload(Workload workload, const QString &folder, bool coreOnly)
                          }, [&] { simple.reset(); }});
 #endif
     inTurns(reads, rounds);
-    const double coreRead = reads.front().best;
+    const Ms coreRead = reads.front().best;
     for (const Timed &t : reads)
         line(file, mb, t.what, t.best, coreRead);
     if (!coreOnly) {
@@ -252,11 +287,12 @@ void benchWorkload(Workload workload, const QString &folder, bool coreOnly)
                           }, {}});
 #endif
     inTurns(writes, rounds);
-    const double coreWrite = writes.front().best;
+    const Ms coreWrite = writes.front().best;
     for (const Timed &t : writes)
         line(file, mb, t.what, t.best, coreWrite);
-    std::printf("| %-10s | %5.1f | core write ÷ read     | %8s | %6s | %9.2f |\n",
-                file.toUtf8().constData(), mb, "", "", coreWrite / coreRead);
+    std::printf("| %-10s | %5.1f | core write ÷ read    | %8.2f | %8.2f | %6s | %9s |\n",
+                file.toUtf8().constData(), mb, coreWrite.wall / coreRead.wall,
+                coreWrite.cpu / coreRead.cpu, "", "");
     QFile::remove(out);
 }
 

@@ -3,7 +3,35 @@
 #include "inidocument.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
+
+namespace IniLines {
+// The end of the line at p: the first CR or LF, or end.
+inline const char *lineEnd(const char *p, const char *end)
+{
+    // memchr runs through many bytes a step; a line has one LF (or CR) at most.
+    const void *lf = std::memchr(p, '\n', size_t(end - p));
+    const char *stop = lf ? static_cast<const char *>(lf) : end;
+    const void *cr = std::memchr(p, '\r', size_t(stop - p));
+    return cr ? static_cast<const char *>(cr) : stop;
+}
+inline const char16_t *lineEnd(const char16_t *p, const char16_t *end)
+{
+    while (p < end && *p != u'\n' && *p != u'\r')
+        ++p;
+    return p;
+}
+inline const char *find(const char *p, const char *end, char c)
+{
+    const void *hit = std::memchr(p, c, size_t(end - p));
+    return hit ? static_cast<const char *>(hit) : end;
+}
+inline const char16_t *find(const char16_t *p, const char16_t *end, char16_t c)
+{
+    return std::find(p, end, c);
+}
+} // namespace IniLines
 
 // Builds document content from the lines of an INI text, given piece by piece: UTF-16
 // code units (Char = char16_t) or UTF-8 bytes (Char = char). The rules are those of
@@ -23,9 +51,7 @@ public:
     void feed(const Char *p, const Char *const end)
     {
         while (p < end) {
-            const Char *lineEnd = p;
-            while (lineEnd < end && *lineEnd != Char('\n') && *lineEnd != Char('\r'))
-                ++lineEnd;
+            const Char *const lineEnd = IniLines::lineEnd(p, end);
             const Char *const line = p;
             p = lineEnd;
             if (p < end)
@@ -39,7 +65,7 @@ public:
                 m_target = &m_content.sections.back()->keys;
                 continue;
             }
-            const Char *eq = std::find(line, lineEnd, Char('='));
+            const Char *eq = IniLines::find(line, lineEnd, Char('='));
             if (eq != lineEnd)
                 m_texts.addRow(m_scratch, line, eq, eq + 1, lineEnd);
         }

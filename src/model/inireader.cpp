@@ -38,11 +38,12 @@ struct Utf8Texts
 {
     QString name;
     QString data;
+    bool allAscii = false; // the bytes being parsed are known to be all ASCII
 
     void addRow(KeyList &rows, const char *nameFrom, const char *nameTo, const char *dataFrom,
                 const char *dataTo)
     {
-        if (isAscii(nameFrom, dataTo)) {
+        if (allAscii || isAscii(nameFrom, dataTo)) {
             rows.appendRead(QLatin1StringView(nameFrom, nameTo), QLatin1StringView(dataFrom, dataTo));
             return;
         }
@@ -112,6 +113,7 @@ Utf8Read readUtf8(QFile &file, bool byteOrderMark, DocumentContent &content)
         if (!byteOrderMark && !TextCodec::isValidUtf8(lines, &piecesAscii))
             return Utf8Read::NotUtf8;
         ascii = ascii && piecesAscii;
+        texts.allAscii = !byteOrderMark && piecesAscii;
         parser.feed(lines.data(), lines.data() + lines.size());
         carried = size - cut;
         if (carried > 0)
