@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+// Scripted answers to modal dialogs for long runs: like answerNextModal, but polled on
+// every turn of the event loop (no fixed wait per dialog), with a way to drop answers
+// for dialogs that never came and a watchdog for dialogs nobody expected.
+namespace ModalScript {
+
+// Answers the next modal dialog other than the ones already open. The answer must close
+// it. Answers may schedule answers of their own before they open a nested dialog.
+void answerNext(std::function<void(QWidget *)> answer);
+// Answers still waiting for their dialog.
+int pending();
+// Drops every waiting answer; returns how many there were.
+int dropPending();
+
+// Starts a timer that closes any modal dialog no answer waits for and remembers its
+// title, so that an unexpected dialog fails a test instead of hanging it.
+void startWatchdog();
+// The titles of the unexpected dialogs closed since the last call.
+QStringList takeUnexpected();
+
+} // namespace ModalScript

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "refdocument.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <random>
+
+class frmINI;
+class QAbstractItemView;
+class QAction;
+class QMenu;
+class QModelIndex;
+class QPoint;
+class QTreeView;
+class QWidget;
+
+// Drives the real main window as a user would, one random step at a time (menu
+// commands, clicks and right-clicks with real mouse events, in-place edits, the real
+// message boxes and file dialogs answered by script), and keeps a reference document
+// beside it. After every step the window's document, views, status texts and menu
+// flags are compared with the reference; after every save, the file too.
+class RandomUser
+{
+public:
+    // folder: where saves go (an empty, writable folder that outlives the run).
+    RandomUser(frmINI &window, quint64 seed, const QString &folder);
+
+    // Runs one step and checks afterwards. Returns an empty text, or what differed.
+    QString step();
+    // The last 20 steps, oldest first.
+    QStringList recentSteps() const { return m_recent; }
+    // How often each kind of step and answer came up, and the largest document seen.
+    QString summary() const;
+
+private:
+    using Answer = std::function<void(QWidget *)>;
+
+    int pick(int n) { return int(std::uniform_int_distribution<int>(0, n - 1)(m_rng)); }
+    bool chance(int percent) { return pick(100) < percent; }
+    const QString &any(const QStringList &pool) { return pool[pick(int(pool.size()))]; }
+    void log(const QString &what);
+    void expect(bool ok, const QString &what);
+    void settle();
+    void reactivate();
+
+    QAction *action(const char16_t *name) const;
+    QTreeView *tree() const;
+    QTreeView *keys() const;
+    QModelIndex nodeIndex(int node) const;
+    QPoint visibleCenter(QAbstractItemView *view, const QModelIndex &index) const;
+    // Triggers an item; when a dialog is expected, answer closes it.
+    void trigger(QAction *item, bool dialogExpected = false, Answer answer = {});
+    // Confirms the open in-place edit with a random name (commit gets it) or cancels it.
+    void finishEdit(QAbstractItemView *view, const std::function<void(const QString &)> &commit);
+
+    void fileNew();
+    void fileOpen();
+    void fileSave(bool saveAs);
+    void refresh();
+    void properties();
+    void sectionNew();
+    void sectionDelete();
+    void sectionRename();
+    void sectionCopy();
+    void clickNode();
+    void treeRightClick();
+    void clickRow();
+    void keyRightClick();
+    void keyNew();
+    void keyDelete();
+    void keyRename();
+    void keyCopy();
+    void changeData();
+
+    // A dialog for saving or opening: checks its title, then chooses path or cancels.
+    Answer fileDialog(const QString &title, const QString &path, bool *accepted);
+    void afterRead(const QString &path);
+    void checkFile(const QString &path);
+    void checkWindow();
+    RefList *currentKeyList();
+
+    frmINI &m_window;
+    std::mt19937_64 m_rng;
+    QString m_folder;
+    RefDocument m_ref;
+    QMap<QString, QString> m_files; // path -> the text the reference says it holds
+    QString m_dialogFileName;
+    bool m_sectionFlags[4] = {false, false, false, false}; // Delete, Rename, Copy Name, Copy Path
+    bool m_keyFlags[7] = {true, false, false, false, false, false, false};
+    QStringList m_recent;
+    QString m_failure;
+    int m_missingCount = 0;
+    QMap<QString, int> m_counts;
+    int m_mostSections = 0;
+    qint64 m_mostKeys = 0;
+};
