@@ -102,6 +102,18 @@ const KeyList *KeyListModel::shown() const
     return m_doc.list(m_member);
 }
 
+// The view asks for the index of every row each time it lays out the list, a million
+// times for a large section: answer without the virtual calls of hasIndex().
+QModelIndex KeyListModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (parent.isValid() || row < 0 || column < 0 || column > 1)
+        return {};
+    const KeyList *list = shown();
+    if (!list || row >= list->count())
+        return {};
+    return createIndex(row, column);
+}
+
 int KeyListModel::rowCount(const QModelIndex &parent) const
 {
     const KeyList *list = shown();
@@ -120,11 +132,11 @@ QVariant KeyListModel::data(const QModelIndex &index, int role) const
     const KeyList *list = shown();
     if (!checkIndex(index, CheckIndexOption::IndexIsValid) || !list || index.row() >= list->count())
         return {};
-    const KeyRow &row = list->row(index.row());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return index.column() == 0 ? row.name() : row.data();
+        // Only the text asked for: a whole row would copy both.
+        return index.column() == 0 ? list->name(index.row()) : list->data(index.row());
     case Qt::DecorationRole:
         if (index.column() == 0)
             return m_keyIcon;
@@ -157,7 +169,8 @@ Qt::ItemFlags KeyListModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    // Rows never have children: the view then spares itself a look for them on each row.
+    Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     if (index.column() == 0)
         result |= Qt::ItemIsEditable;
     return result;

@@ -76,13 +76,19 @@ int SectionTreeModel::treeIndexOf(const QModelIndex &index)
     return index.internalId() == rootId ? 1 : index.row() + 2;
 }
 
+// The tree view asks for every row's index, flags and children each time it lays out
+// 100,000 sections, which it does after every insertion or removal: these answer from
+// the index alone, without the virtual rowCount() and columnCount() of hasIndex().
 QModelIndex SectionTreeModel::index(int row, int column, const QModelIndex &parent) const
 {
-    if (!hasIndex(row, column, parent))
+    if (column != 0 || row < 0)
         return {};
     if (!parent.isValid())
-        return createIndex(row, column, rootId);
-    return createIndex(row, column, sectionId);
+        return row == 0 ? createIndex(0, 0, rootId) : QModelIndex();
+    if (parent.internalId() != rootId || parent.column() != 0 || parent.model() != this
+        || row >= m_doc.sectionCount())
+        return {};
+    return createIndex(row, 0, sectionId);
 }
 
 QModelIndex SectionTreeModel::parent(const QModelIndex &child) const
@@ -90,6 +96,13 @@ QModelIndex SectionTreeModel::parent(const QModelIndex &child) const
     if (!child.isValid() || child.internalId() == rootId)
         return {};
     return createIndex(0, 0, rootId);
+}
+
+bool SectionTreeModel::hasChildren(const QModelIndex &parent) const
+{
+    if (!parent.isValid())
+        return true;
+    return parent.internalId() == rootId && parent.column() == 0 && m_doc.sectionCount() > 0;
 }
 
 int SectionTreeModel::rowCount(const QModelIndex &parent) const
@@ -137,5 +150,7 @@ Qt::ItemFlags SectionTreeModel::flags(const QModelIndex &index) const
     if (!index.isValid())
         return Qt::NoItemFlags;
     // The root's label can be edited too; the commands decide whether to start an edit.
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+    // Saying so spares the view a look for children and expansion on each section.
+    return index.internalId() == rootId ? flags : flags | Qt::ItemNeverHasChildren;
 }

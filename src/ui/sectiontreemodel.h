@@ -9,7 +9,8 @@ class IniDocument;
 // whose children are the sections in tree order. Tree index 1 is the root; tree index
 // i >= 2 is child row i - 2. The root shows image 3, a section image 1, or image 4
 // while it is the document's selected node. A section's name is editable and is
-// written back unchecked through the document.
+// written back unchecked through the document. Sections never have children (their
+// flags say so), which keeps the view's layout of many sections cheap.
 class SectionTreeModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -22,6 +23,7 @@ public:
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
+    bool hasChildren(const QModelIndex &parent = {}) const override;
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

@@ -49,6 +49,8 @@ private slots:
     void editsKeepModelsConsistent();
     void readIsOneReset();
     void treeShowsNodes();
+    void indexOnlyForExistingItems_data();
+    void indexOnlyForExistingItems();
 };
 
 void TestItemModels::editsKeepModelsConsistent_data()
@@ -173,6 +175,66 @@ void TestItemModels::treeShowsNodes()
     QCOMPARE(changed.size(), 2);
     QCOMPARE(iconKey(2), iconKey(4));
     QCOMPARE_NE(iconKey(3), iconKey(4));
+}
+
+// Which parent an index() call names.
+enum class Parent { None, Root, Section, KeyRow, OtherModel };
+
+void TestItemModels::indexOnlyForExistingItems_data()
+{
+    QTest::addColumn<bool>("tree"); // the section tree, else the key list
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<Parent>("parent");
+    QTest::addColumn<bool>("valid");
+
+    QTest::newRow("tree: root") << true << 0 << 0 << Parent::None << true;
+    QTest::newRow("tree: second top-level row") << true << 1 << 0 << Parent::None << false;
+    QTest::newRow("tree: root, column 1") << true << 0 << 1 << Parent::None << false;
+    QTest::newRow("tree: negative row") << true << -1 << 0 << Parent::None << false;
+    QTest::newRow("tree: last section") << true << 2 << 0 << Parent::Root << true;
+    QTest::newRow("tree: past the last section") << true << 3 << 0 << Parent::Root << false;
+    QTest::newRow("tree: section, column 1") << true << 0 << 1 << Parent::Root << false;
+    QTest::newRow("tree: section, negative row") << true << -1 << 0 << Parent::Root << false;
+    QTest::newRow("tree: child of a section") << true << 0 << 0 << Parent::Section << false;
+    QTest::newRow("tree: parent from another model") << true << 0 << 0 << Parent::OtherModel << false;
+    QTest::newRow("keys: last row, data") << false << 2 << 1 << Parent::None << true;
+    QTest::newRow("keys: past the last row") << false << 3 << 0 << Parent::None << false;
+    QTest::newRow("keys: third column") << false << 0 << 2 << Parent::None << false;
+    QTest::newRow("keys: negative row") << false << -1 << 0 << Parent::None << false;
+    QTest::newRow("keys: negative column") << false << 0 << -1 << Parent::None << false;
+    QTest::newRow("keys: child of a row") << false << 0 << 0 << Parent::KeyRow << false;
+}
+
+void TestItemModels::indexOnlyForExistingItems()
+{
+    QFETCH(bool, tree);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(Parent, parent);
+    QFETCH(bool, valid);
+
+    IniDocument doc;
+    SectionTreeModel treeModel(doc);
+    KeyListModel keyModel(doc);
+    fill(doc);
+    QModelIndex parentIndex;
+    switch (parent) {
+    case Parent::None: break;
+    case Parent::Root: parentIndex = treeModel.indexOfNode(1); break;
+    case Parent::Section: parentIndex = treeModel.indexOfNode(2); break;
+    case Parent::KeyRow: parentIndex = keyModel.index(0, 0); break;
+    case Parent::OtherModel: parentIndex = keyModel.index(0, 0); break;
+    }
+    QAbstractItemModel &model = tree ? static_cast<QAbstractItemModel &>(treeModel) : keyModel;
+    const QModelIndex index = model.index(row, column, parentIndex);
+    QCOMPARE(index.isValid(), valid);
+    if (valid) {
+        QCOMPARE(index.row(), row);
+        QCOMPARE(index.column(), column);
+        QCOMPARE(model.parent(index), parentIndex);
+        QVERIFY(!model.hasChildren(index) || index == treeModel.indexOfNode(1));
+    }
 }
 
 QTEST_MAIN(TestItemModels)
