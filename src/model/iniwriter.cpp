@@ -166,9 +166,20 @@ bool encodeUtf8(const IniDocument &doc, QByteArray *bytes)
 
 } // namespace
 
-bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error)
+namespace {
+// A file without byte-order mark whose first bytes read as one would open as another
+// encoding next time (a first key named U+FEFF, or undecodable bytes FF FE brought to
+// the top by the reversed key order), and a save from there would garble it.
+bool startsLikeByteOrderMark(const QByteArray &bytes, TextEncoding encoding)
 {
-    bytes->clear();
+    if (encoding != TextEncoding::Utf8 && encoding != TextEncoding::Legacy)
+        return false;
+    return bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE")
+        || bytes.startsWith("\xFE\xFF");
+}
+
+bool encodeBytes(const IniDocument &doc, QByteArray *bytes, QString *error)
+{
     const TextEncoding encoding = doc.encoding();
     if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8Bom) {
         if (encodeUtf8(doc, bytes))
@@ -176,8 +187,19 @@ bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error
         // A character UTF-8 cannot hold: the general route finds its line for the message.
         bytes->clear();
     }
-    if (encodeText(doc, bytes, error))
-        return true;
+    return encodeText(doc, bytes, error);
+}
+} // namespace
+
+bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error)
+{
+    bytes->clear();
+    if (encodeBytes(doc, bytes, error)) {
+        if (!startsLikeByteOrderMark(*bytes, doc.encoding()))
+            return true;
+        if (error)
+            *error = u"第 1 行：文件将以字节顺序标记的字节开头，再次打开时会被当作另一种编码读取"_s;
+    }
     bytes->clear();
     return false;
 }

@@ -214,6 +214,39 @@ private slots:
         QCOMPARE(TestFiles::entries(dir.path()), QStringList{u"target.ini"_s});
     }
 
+    void byteOrderMarkAtStart_data()
+    {
+        QTest::addColumn<TextEncoding>("encoding");
+        QTest::addColumn<QString>("firstName");
+        QTest::newRow("utf-8, name starts with U+FEFF") << TextEncoding::Utf8 << QString(QChar(0xFEFF)) + u"k"_s;
+        QTest::newRow("legacy, undecodable FF FE") << TextEncoding::Legacy
+                                                   << QString(QChar(0xDCFF)) + QChar(0xDCFE);
+    }
+
+    // A file without byte-order mark must not start with one: it would open as another
+    // encoding. The save fails and the old file stays.
+    void byteOrderMarkAtStart()
+    {
+        QFETCH(TextEncoding, encoding);
+        QFETCH(QString, firstName);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"target.ini"_s);
+        QVERIFY(TestFiles::writeBytes(path, oldBytes()));
+        IniDocument doc;
+        doc.setEncoding(encoding);
+        doc.appendRow(0, KeyRow(firstName, u"v"_s));
+        QString error;
+        QVERIFY(!WriteIniFile(doc, path, &error));
+        QVERIFY2(error.contains(u"第 1 行"_s), qPrintable(error));
+        QCOMPARE(TestFiles::readBytes(path), oldBytes());
+
+        // Further down the file the same text is harmless.
+        IniDocument later;
+        later.setEncoding(encoding);
+        later.appendRow(later.addSection(u"S"_s), KeyRow(firstName, u"v"_s));
+        QVERIFY2(WriteIniFile(later, path, &error), qPrintable(error));
+    }
+
     void failedWrite_data()
     {
         QTest::addColumn<QString>("kind");
