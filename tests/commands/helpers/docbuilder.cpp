@@ -7,12 +7,12 @@ using namespace Qt::StringLiterals;
 void buildDocument(IniDocument &doc, const QStringList &sections)
 {
     DocumentContent content;
-    for (const QString &spec : sections) {
+    for (const QString &entry : sections) {
         auto section = std::make_unique<Section>();
-        const qsizetype colon = spec.indexOf(u':');
-        section->name = spec.left(colon);
+        const qsizetype colon = entry.indexOf(u':');
+        section->name = entry.left(colon);
         std::vector<KeyRow> rows;
-        const QString keys = spec.mid(colon + 1);
+        const QString keys = entry.mid(colon + 1);
         for (const QString &pair : keys.split(u',', Qt::SkipEmptyParts)) {
             const qsizetype eq = pair.indexOf(u'=');
             const QString data = eq < 0 ? QString() : pair.mid(eq + 1);
