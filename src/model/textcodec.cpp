@@ -9,6 +9,39 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The strict UTF-8 sequence that starts at s (its first byte at least 0x80): its length,
+// with its code point in *cp, or 0 when none starts there (an overlong form, a
+// surrogate, a value above U+10FFFF, a broken or cut-off sequence).
+int utf8Sequence(const uchar *s, const uchar *end, char32_t *cp)
+{
+    const uchar b = *s;
+    int len = 0;
+    char32_t value = 0;
+    if (b >= 0xC2 && b <= 0xDF) {
+        len = 2;
+        value = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        len = 3;
+        value = b & 0x0F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        len = 4;
+        value = b & 0x07;
+    }
+    if (len == 0 || end - s < len)
+        return 0;
+    for (int i = 1; i < len; ++i) {
+        if ((s[i] & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (s[i] & 0x3F);
+    }
+    if (len == 3 && (value < 0x800 || (value >= 0xD800 && value <= 0xDFFF)))
+        return 0;
+    if (len == 4 && (value < 0x10000 || value > 0x10FFFF))
+        return 0;
+    *cp = value;
+    return len;
+}
+
 // Decodes UTF-8 strictly (no overlong forms, no surrogates, nothing above U+10FFFF);
 // every byte that starts no valid sequence becomes an escape. Returns how many did.
 qsizetype decodeUtf8Bytes(QByteArrayView in, QString *out)
@@ -27,28 +60,9 @@ qsizetype decodeUtf8Bytes(QByteArrayView in, QString *out)
             ++s;
             continue;
         }
-        int len = 0;
         char32_t cp = 0;
-        if (b >= 0xC2 && b <= 0xDF) {
-            len = 2;
-            cp = b & 0x1F;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            len = 3;
-            cp = b & 0x0F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            len = 4;
-            cp = b & 0x07;
-        }
-        bool ok = len > 0 && end - s >= len;
-        for (int i = 1; ok && i < len; ++i) {
-            ok = (s[i] & 0xC0) == 0x80;
-            cp = (cp << 6) | (s[i] & 0x3F);
-        }
-        if (ok && len == 3)
-            ok = cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF);
-        else if (ok && len == 4)
-            ok = cp >= 0x10000 && cp <= 0x10FFFF;
-        if (!ok) {
+        const int len = utf8Sequence(s, end, &cp);
+        if (len == 0) {
             // Only this byte is kept as an escape; the next one is looked at afresh.
             *d++ = char16_t(0xDC00 + b);
             ++s;
@@ -169,28 +183,9 @@ bool TextCodec::isValidUtf8(QByteArrayView bytes, bool *ascii)
             continue;
         }
         onlyAscii = false;
-        int len = 0;
         char32_t cp = 0;
-        if (b >= 0xC2 && b <= 0xDF) {
-            len = 2;
-            cp = b & 0x1F;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            len = 3;
-            cp = b & 0x0F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            len = 4;
-            cp = b & 0x07;
-        }
-        if (len == 0 || end - s < len)
-            return false;
-        for (int i = 1; i < len; ++i) {
-            if ((s[i] & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (s[i] & 0x3F);
-        }
-        if (len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)))
-            return false;
-        if (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))
+        const int len = utf8Sequence(s, end, &cp);
+        if (len == 0)
             return false;
         s += len;
     }
