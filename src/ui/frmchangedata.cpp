@@ -1,5 +1,6 @@
 #include "frmchangedata.h"
 
+#include "longtextdelegate.h"
 #include "modapp.h"
 
 #include <QComboBox>
@@ -78,6 +79,9 @@ void frmChangeData::createControls()
     m_txtData = new QLineEdit(this);
     m_txtData->setObjectName(u"txtData"_s);
     m_txtData->setGeometry(TwipsRect(240, 1800, 4455, 285));
+    // Names and data of any length are shown and written back whole.
+    LongTextDelegate::allowAnyLength(m_txtName);
+    LongTextDelegate::allowAnyLength(m_txtData);
 
     m_cmbBoolean = new QComboBox(this);
     m_cmbBoolean->setObjectName(u"cmbBoolean"_s);

@@ -1,6 +1,7 @@
 #include "keylistview.h"
 
 #include "inidocument.h"
+#include "longtextdelegate.h"
 #include "keylistmodel.h"
 
 #include <QHeaderView>
@@ -15,6 +16,7 @@ KeyListView::KeyListView(QWidget *parent) : QTreeView(parent)
     setSelectionMode(SingleSelection);
     setSelectionBehavior(SelectRows);
     setEditTriggers(NoEditTriggers);
+    setItemDelegate(new LongTextDelegate(this));
     setContextMenuPolicy(Qt::PreventContextMenu);
     setUniformRowHeights(true); // a list of 1,000,000 keys lays out at once
     header()->setStretchLastSection(false);

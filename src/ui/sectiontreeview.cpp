@@ -1,6 +1,7 @@
 #include "sectiontreeview.h"
 
 #include "inidocument.h"
+#include "longtextdelegate.h"
 #include "sectiontreemodel.h"
 
 #include <QKeyEvent>
@@ -11,6 +12,7 @@ SectionTreeView::SectionTreeView(QWidget *parent) : QTreeView(parent)
     setHeaderHidden(true);
     setSelectionMode(SingleSelection);
     setEditTriggers(NoEditTriggers);
+    setItemDelegate(new LongTextDelegate(this));
     setContextMenuPolicy(Qt::PreventContextMenu);
     setUniformRowHeights(true); // keeps 100,000 sections cheap to lay out
 }

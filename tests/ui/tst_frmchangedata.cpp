@@ -319,6 +319,9 @@ void tst_frmChangeData::resultOnOk_data()
     QTest::newRow("true to false") << 2 << u"True"_s << 1 << u"False"_s;
     QTest::newRow("false to true") << 2 << u"False"_s << 0 << u"True"_s;
     QTest::newRow("true kept") << 2 << u"True"_s << -1 << u"True"_s;
+    // A line edit stops at 32,767 characters unless told otherwise.
+    const QString longData = QString(40000, u'x') + u"end"_s;
+    QTest::newRow("long data kept whole") << 3 << longData << -1 << longData;
 }
 
 void tst_frmChangeData::resultOnOk()

@@ -56,6 +56,7 @@ private slots:
     void menuBarKeepsFlagsAfterClickOnRoot();
     void doubleClickEditsThatRow();
     void newSectionAndNewKeyEditInPlace();
+    void longNamesSurviveInPlaceEdits();
     void deleteSectionAfterRealQuestion();
     void copyPathsToRealClipboard();
 
@@ -265,6 +266,38 @@ void TestFrmIniEvents::newSectionAndNewKeyEditInPlace()
     editor->setText(u"名字"_s); // QTest types Latin-1 only
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_COMPARE(names(m_doc->list(5)), QStringList{u"名字"_s});
+}
+
+// A line edit stops at 32,767 characters unless told otherwise; confirming an edit of
+// a longer name unchanged must keep it whole.
+void TestFrmIniEvents::longNamesSurviveInPlaceEdits()
+{
+    const QString longName = QString(40000, u'n') + u"end"_s;
+    m_doc->setNodeText(2, longName);
+    clickNode(2);
+    rightClick(tree(), nodeCenter(2)); // enables Rename
+    m_window->actions().mnuSection->hide();
+    m_window->actions().mnuSectionRename->trigger();
+    auto *editor = tree()->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    QCOMPARE(editor->text(), longName);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(!tree()->findChild<QLineEdit *>());
+    QCOMPARE(m_doc->nodeText(2), longName);
+
+    clickNode(2); // the list in front
+    m_doc->setRowName(2, 0, longName);
+    const qsizetype row = m_doc->list(2)->count() - 1; // sorted: the n... name goes last
+    QCOMPARE(m_doc->list(2)->name(row), longName);
+    rightClick(keys(), rowCenter(int(row))); // makes it the current row, enables Rename
+    m_window->actions().mnuKey->hide();
+    m_window->actions().mnuKeyRename->trigger();
+    editor = keys()->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    QCOMPARE(editor->text(), longName);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(!keys()->findChild<QLineEdit *>());
+    QCOMPARE(m_doc->list(2)->name(row), longName);
 }
 
 void TestFrmIniEvents::deleteSectionAfterRealQuestion()
