@@ -27,6 +27,13 @@ bool hasMark(TextEncoding encoding)
     return !TextCodec::byteOrderMark(encoding).isEmpty();
 }
 
+// The one refusal a save of an unedited document may give: reversed rows would put bytes
+// that read as a byte-order mark at the start of a file that has none.
+bool refusedForMark(const QString &error)
+{
+    return error.contains(QStringLiteral("字节顺序标记"));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -38,7 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ReadIniBytes(first, QByteArray::fromRawData(input.data(), input.size()), path);
     QByteArray written;
     QString error;
-    FUZZ_CHECK(EncodeIniDocument(first, &written, &error), "a document just read can be written", error);
+    if (!EncodeIniDocument(first, &written, &error)) {
+        FUZZ_CHECK(refusedForMark(error), "a document just read can be written", error);
+        return 0;
+    }
 
     // In the encoding it was written in, the output holds exactly the texts read.
     const QByteArray mark = TextCodec::byteOrderMark(first.encoding());
@@ -63,13 +73,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // Two round trips reverse the rows twice: the output comes back byte for byte.
     QByteArray again;
-    FUZZ_CHECK(EncodeIniDocument(second, &again, &error), "a reread document can be written", error);
+    if (!EncodeIniDocument(second, &again, &error)) {
+        FUZZ_CHECK(refusedForMark(error), "a reread document can be written", error);
+        return 0;
+    }
     IniDocument third;
     ReadIniBytes(third, again, path);
     if (third.encoding() != second.encoding() && !allAscii(again))
         return 0; // the reversed rows put other bytes first, e.g. FF FE
     QByteArray thrice;
-    FUZZ_CHECK(EncodeIniDocument(third, &thrice, &error), "a third document can be written", error);
+    if (!EncodeIniDocument(third, &thrice, &error)) {
+        FUZZ_CHECK(refusedForMark(error), "a third document can be written", error);
+        return 0;
+    }
     FUZZ_CHECK(thrice == written, "two round trips give the same bytes");
     return 0;
 }
