@@ -18,6 +18,7 @@
 #include "sectioncommands.h"
 #include "timingapplication.h"
 #include "workloads.h"
+#include "yeshost.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,27 +42,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Answers Yes to every question and ignores everything else.
-class YesHost : public CommandHost
-{
-public:
-    bool showOpenDialog(FileDialogState &) override { return false; }
-    bool showSaveDialog(FileDialogState &) override { return false; }
-    bool askYesNo(const QString &, const QString &, Icon) override { return true; }
-    void showError(const QString &, const QString &text) override
-    {
-        std::fprintf(stderr, "error: %s\n", qPrintable(text));
-    }
-    void clearClipboard() override {}
-    void setClipboardText(const QString &) override {}
-    void editNodeLabel(int) override {}
-    void editKeyName(int, qsizetype) override {}
-    void focusTree() override {}
-    void focusKeyList(int) override {}
-    bool runValueEditor(ValueEditRequest &) override { return false; }
-    void showProperties(const PropertiesInfo &) override {}
-    void closeMainWindow() override {}
-};
 
 TimingApplication *app() { return static_cast<TimingApplication *>(QCoreApplication::instance()); }
 

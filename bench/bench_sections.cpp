@@ -7,6 +7,7 @@
 #include "inidocument.h"
 #include "keycollation.h"
 #include "sectioncommands.h"
+#include "yeshost.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,24 +21,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Answers Yes to every question and ignores everything else.
-class YesHost : public CommandHost
-{
-public:
-    bool showOpenDialog(FileDialogState &) override { return false; }
-    bool showSaveDialog(FileDialogState &) override { return false; }
-    bool askYesNo(const QString &, const QString &, Icon) override { return true; }
-    void showError(const QString &, const QString &) override {}
-    void clearClipboard() override {}
-    void setClipboardText(const QString &) override {}
-    void editNodeLabel(int) override {}
-    void editKeyName(int, qsizetype) override {}
-    void focusTree() override {}
-    void focusKeyList(int) override {}
-    bool runValueEditor(ValueEditRequest &) override { return false; }
-    void showProperties(const PropertiesInfo &) override {}
-    void closeMainWindow() override {}
-};
 
 QTextStream out(stdout);
 
