@@ -41,13 +41,20 @@ public:
     void mnuViewProperties_Click();
 
     // Opens path as Open does after its dialog (for the command line and drops).
-    // Returns false when the file exists but could not be read (already reported).
-    bool openPath(const QString &path);
+    // nameBytesSurvive tells whether the name as the system gave it survived the
+    // decoding into path (see FileNameBytesSurvive); if not, it is refused like any
+    // name that does not reach its file. Returns false when the file exists but could
+    // not be read, or the name was refused (both already reported).
+    bool openPath(const QString &path, bool nameBytesSurvive = true);
 
 private:
     // Reads path into the document; reports a file that exists but cannot be read.
     ReadResult read(const QString &path);
     bool write(const QString &path);
+    // Every read and write starts here: a name that does not reach the file it reads as
+    // (see FilePathSurvives) is reported with failureText and nothing else is done.
+    bool nameReachesFile(const QString &path, const QString &failureText,
+                         bool nameBytesSurvive = true);
     void prepareDialog(const QString &title);
 
     IniDocument &m_doc;

@@ -1,0 +1,35 @@
+#include "filenamecheck.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+bool FileNameBytesSurvive(const QByteArray &name)
+{
+    return QFile::encodeName(QFile::decodeName(name)) == name;
+}
+
+bool FilePathSurvives(const QString &path)
+{
+    // A lone surrogate has no bytes of its own; the name written would be another.
+    if (QFile::decodeName(QFile::encodeName(path)) != path)
+        return false;
+    const QString slashed = QDir::fromNativeSeparators(path);
+    const qsizetype replacement = slashed.lastIndexOf(QChar(QChar::ReplacementCharacter));
+    if (replacement < 0)
+        return true;
+    // The last part holding U+FFFD must be on disk as it is spelt; when it is, every
+    // part before it is too. A link counts even when it leads nowhere.
+    const qsizetype end = slashed.indexOf(u'/', replacement);
+    const QFileInfo part(end < 0 ? slashed : slashed.left(end));
+    return part.exists() || part.isSymLink();
+}
+
+QString UndecodableNameReason()
+{
+    return u"文件名中有不符合系统编码的字节（显示为 \uFFFD），"
+           u"程序无法按原名读写这个文件，以免读到或建成另一个名称的文件。"
+           u"请先给文件改名，再试一次。"_s;
+}
