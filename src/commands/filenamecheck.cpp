@@ -6,12 +6,18 @@
 
 using namespace Qt::StringLiterals;
 
-bool FileNameBytesSurvive(const QByteArray &name)
-{
-    return QFile::encodeName(QFile::decodeName(name)) == name;
-}
+// Windows keeps names as UTF-16 and macOS as valid UTF-8, and Qt hands them over as
+// text unchanged (macOS only normalised), so every name there reaches its file. Qt's
+// encodeName there is the ANSI code page or a normalisation, which a round trip would
+// wrongly take for a loss.
+namespace {
+#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
+constexpr bool namesAreText = true;
+#else
+constexpr bool namesAreText = false;
+#endif
 
-bool FilePathSurvives(const QString &path)
+bool pathSurvivesAsBytes(const QString &path)
 {
     // A lone surrogate has no bytes of its own; the name written would be another.
     if (QFile::decodeName(QFile::encodeName(path)) != path)
@@ -25,6 +31,17 @@ bool FilePathSurvives(const QString &path)
     const qsizetype end = slashed.indexOf(u'/', replacement);
     const QFileInfo part(end < 0 ? slashed : slashed.left(end));
     return part.exists() || part.isSymLink();
+}
+}
+
+bool FileNameBytesSurvive(const QByteArray &name)
+{
+    return namesAreText || QFile::encodeName(QFile::decodeName(name)) == name;
+}
+
+bool FilePathSurvives(const QString &path)
+{
+    return namesAreText || pathSurvivesAsBytes(path);
 }
 
 QString UndecodableNameReason()

@@ -8,7 +8,9 @@
 // into bytes with QFile::encodeName. Bytes that are not valid in that encoding become
 // U+FFFD on the way in and come back as other bytes, so the text names another file or
 // none: reading it finds nothing, and saving to it creates a second file beside the
-// first. Qt's own directory listings leave such names out altogether.
+// first. Qt's own directory listings leave such names out altogether. Both checks
+// below concern systems whose names are bytes (Linux and the like); on Windows and
+// macOS, where names are text, they always pass.
 
 // True when name, as the system spells it (a command-line argument, the path of a
 // dropped URL), comes back unchanged from decodeName followed by encodeName.
