@@ -19,6 +19,11 @@ struct FileDialogState;
 // "Tarnwick" that names the path and the reason; the document, its path and the status
 // texts then stay as they were. A name that does not exist opens as an empty document
 // of that name, which a later Save creates.
+//
+// A name that does not reach the file it reads as, because its bytes are not valid in
+// the system's encoding (see filenamecheck.h), is refused by every command before any
+// read or write, with the same kind of error box asking for the file to be renamed:
+// no file of another name is ever read or created.
 class FileCommands
 {
 public:
