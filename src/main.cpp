@@ -7,9 +7,13 @@
 
 int main(int argc, char *argv[])
 {
+    // Taken before QApplication removes its own options from argv.
+    QList<QByteArray> nativeArguments;
     QStringList arguments;
-    for (int i = 0; i < argc; ++i)
+    for (int i = 0; i < argc; ++i) {
+        nativeArguments << QByteArray(argv[i]);
         arguments << QString::fromLocal8Bit(argv[i]);
+    }
 
     // --help, --version and a wrong command line answer without opening the window
     // system, so they work where no display is at hand.
@@ -25,7 +29,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Tarnwick"));
     InstallQtTranslations(app);
     // QApplication has taken out its own options (-platform and the like) by now.
-    const StartOptions options = StartOptions::parse(QApplication::arguments());
+    const StartOptions options = StartOptions::parse(QApplication::arguments(), nativeArguments);
     if (options.action != StartOptions::Action::Run) {
         options.print();
         return options.exitCode;
@@ -35,6 +39,7 @@ int main(int argc, char *argv[])
     window.show();
     // A full path, so that Save and Properties name the file wherever it was given from.
     if (!options.file.isEmpty())
-        window.openPath(QDir::toNativeSeparators(QFileInfo(options.file).absoluteFilePath()));
+        window.openPath(QDir::toNativeSeparators(QFileInfo(options.file).absoluteFilePath()),
+                        options.fileNameBytesSurvive);
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "filecommands.h"
 
 #include "commandhost.h"
+#include "filenamecheck.h"
 #include "inidocument.h"
 #include "inireader.h"
 #include "iniwriter.h"
@@ -10,6 +11,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 QString appTitle() { return u"Tarnwick"_s; }
+QString readFailureText() { return u"无法读取文件 \"%1\"：\n%2"_s; }
+QString writeFailureText() { return u"无法保存文件 \"%1\"：\n%2"_s; }
 }
 
 FileCommands::FileCommands(IniDocument &doc, CommandHost &host, FileDialogState &dialogs)
@@ -87,27 +90,43 @@ void FileCommands::mnuViewProperties_Click()
     m_host.showProperties(BuildPropertiesInfo(m_doc));
 }
 
-bool FileCommands::openPath(const QString &path)
+bool FileCommands::openPath(const QString &path, bool nameBytesSurvive)
 {
+    // read() judges the text; whether the system's bytes survived is known only here.
+    if (!nameBytesSurvive)
+        return nameReachesFile(path, readFailureText(), false);
     return read(path) != ReadResult::Failed;
+}
+
+bool FileCommands::nameReachesFile(const QString &path, const QString &failureText,
+                                   bool nameBytesSurvive)
+{
+    if (nameBytesSurvive && FilePathSurvives(path))
+        return true;
+    m_host.showError(appTitle(), failureText.arg(path, UndecodableNameReason()));
+    return false;
 }
 
 ReadResult FileCommands::read(const QString &path)
 {
+    if (!nameReachesFile(path, readFailureText()))
+        return ReadResult::Failed;
     QString error;
     const ReadResult result = ReadIniFile(m_doc, path, &error);
     // A missing file leaves an empty document of that name, which Save creates later;
     // the callers keep the dialog's name as they do after any read that did not complete.
     if (result == ReadResult::Failed)
-        m_host.showError(appTitle(), u"无法读取文件 \"%1\"：\n%2"_s.arg(path, error));
+        m_host.showError(appTitle(), readFailureText().arg(path, error));
     return result;
 }
 
 bool FileCommands::write(const QString &path)
 {
+    if (!nameReachesFile(path, writeFailureText()))
+        return false;
     QString error;
     if (WriteIniFile(m_doc, path, &error))
         return true;
-    m_host.showError(appTitle(), u"无法保存文件 \"%1\"：\n%2"_s.arg(path, error));
+    m_host.showError(appTitle(), writeFailureText().arg(path, error));
     return false;
 }

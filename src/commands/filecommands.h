@@ -19,6 +19,11 @@ struct FileDialogState;
 // "Tarnwick" that names the path and the reason; the document, its path and the status
 // texts then stay as they were. A name that does not exist opens as an empty document
 // of that name, which a later Save creates.
+//
+// A name that does not reach the file it reads as, because its bytes are not valid in
+// the system's encoding (see filenamecheck.h), is refused by every command before any
+// read or write, with the same kind of error box asking for the file to be renamed:
+// no file of another name is ever read or created.
 class FileCommands
 {
 public:
@@ -41,13 +46,20 @@ public:
     void mnuViewProperties_Click();
 
     // Opens path as Open does after its dialog (for the command line and drops).
-    // Returns false when the file exists but could not be read (already reported).
-    bool openPath(const QString &path);
+    // nameBytesSurvive tells whether the name as the system gave it survived the
+    // decoding into path (see FileNameBytesSurvive); if not, it is refused like any
+    // name that does not reach its file. Returns false when the file exists but could
+    // not be read, or the name was refused (both already reported).
+    bool openPath(const QString &path, bool nameBytesSurvive = true);
 
 private:
     // Reads path into the document; reports a file that exists but cannot be read.
     ReadResult read(const QString &path);
     bool write(const QString &path);
+    // Every read and write starts here: a name that does not reach the file it reads as
+    // (see FilePathSurvives) is reported with failureText and nothing else is done.
+    bool nameReachesFile(const QString &path, const QString &failureText,
+                         bool nameBytesSurvive = true);
     void prepareDialog(const QString &title);
 
     IniDocument &m_doc;

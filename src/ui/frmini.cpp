@@ -1,6 +1,7 @@
 #include "frmini.h"
 
 #include "filecommands.h"
+#include "filenamecheck.h"
 #include "keycommands.h"
 #include "keylistmodel.h"
 #include "keylistview.h"
@@ -147,9 +148,9 @@ void frmINI::Form_Load()
     m_doc.setPath(IniDocument::untitledPath());
 }
 
-bool frmINI::openPath(const QString &path)
+bool frmINI::openPath(const QString &path, bool nameBytesSurvive)
 {
-    return m_fileCommands->openPath(path);
+    return m_fileCommands->openPath(path, nameBytesSurvive);
 }
 
 bool frmINI::eventFilter(QObject *watched, QEvent *event)
@@ -224,6 +225,12 @@ void frmINI::dropEvent(QDropEvent *event)
     event->acceptProposedAction();
     // Open once the drop is over: the read may show a message box, which should not
     // keep the dragging program waiting.
-    const QString path = QDir::toNativeSeparators(urls.constFirst().toLocalFile());
-    QMetaObject::invokeMethod(this, [this, path] { openPath(path); }, Qt::QueuedConnection);
+    const QUrl &url = urls.constFirst();
+    const QString path = QDir::toNativeSeparators(url.toLocalFile());
+    // The URL keeps the name's bytes percent-encoded; its text has lost any that were
+    // not valid in the system's encoding.
+    const bool intact =
+        FileNameBytesSurvive(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+    QMetaObject::invokeMethod(this, [this, path, intact] { openPath(path, intact); },
+                              Qt::QueuedConnection);
 }

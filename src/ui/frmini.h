@@ -34,8 +34,9 @@ public:
     IniDocument &document() { return m_doc; }
     FileDialogState &dialogs() { return m_dialogs; }
     const MainActions &actions() const { return m_actions; }
-    // Opens path as File, Open does after its dialog (command line, drops).
-    bool openPath(const QString &path);
+    // Opens path as File, Open does after its dialog (command line, drops); a name whose
+    // bytes did not survive the decoding into path is refused (FileCommands::openPath).
+    bool openPath(const QString &path, bool nameBytesSurvive = true);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,7 +1,10 @@
 #include "startoptions.h"
 
+#include "filenamecheck.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -34,7 +37,8 @@ bool StartOptions::answersWithoutWindow(const QStringList &arguments)
     return parse(arguments).action != Action::Run;
 }
 
-StartOptions StartOptions::parse(const QStringList &arguments)
+StartOptions StartOptions::parse(const QStringList &arguments,
+                                 const QList<QByteArray> &nativeArguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Tarnwick：INI 配置文件编辑器"_s);
@@ -79,6 +83,13 @@ StartOptions StartOptions::parse(const QStringList &arguments)
     }
     if (!files.isEmpty())
         options.file = files.constFirst();
+    // Bytes that are not valid in the system's encoding are gone from the text; only
+    // the argument as the system gave it still shows them.
+    for (const QByteArray &native : nativeArguments) {
+        if (!options.file.isEmpty() && QFile::decodeName(native) == options.file
+            && !FileNameBytesSurvive(native))
+            options.fileNameBytesSurvive = false;
+    }
     return options;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -15,11 +17,17 @@ struct StartOptions
 
     Action action = Action::Run;
     QString file;     // the file to open at start, empty for none
+    // False when the file's name, as the system gave it, holds bytes that are not valid
+    // in the system's encoding: file then names another file or none.
+    bool fileNameBytesSurvive = true;
     QString message;  // what Help, Version and Error print
     int exitCode = 0; // for Help, Version and Error
 
-    // arguments as QCoreApplication::arguments() gives them, program name first.
-    static StartOptions parse(const QStringList &arguments);
+    // arguments as QCoreApplication::arguments() gives them, program name first;
+    // nativeArguments the command line as the system gave it (argv), to judge the file's
+    // name by its bytes.
+    static StartOptions parse(const QStringList &arguments,
+                              const QList<QByteArray> &nativeArguments = {});
     // True when the arguments ask for help or the version or are wrong: the answer is
     // given before any window system is opened.
     static bool answersWithoutWindow(const QStringList &arguments);

@@ -1,5 +1,6 @@
 #include "docbuilder.h"
 #include "filecommands.h"
+#include "filenamecheck.h"
 #include "inidocument.h"
 #include "propertiesinfo.h"
 #include "scriptedhost.h"
@@ -8,6 +9,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#ifdef Q_OS_UNIX
+#  include <dirent.h>
+#  include <ftw.h>
+#  include <sys/stat.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -22,6 +31,78 @@ QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Makes a file, or a folder for a name ending in "/", under dir with the name spelt in
+// the system's bytes, which need not be valid text. A file holds its own name.
+bool makeEntry(const QString &dir, const QByteArray &name)
+{
+    QByteArray path = QFile::encodeName(dir) + '/' + name;
+    if (path.endsWith('/')) {
+        path.chop(1);
+#ifdef Q_OS_UNIX
+        return ::mkdir(path.constData(), 0700) == 0;
+#else
+        return QDir().mkdir(QFile::decodeName(path));
+#endif
+    }
+    std::FILE *file = std::fopen(path.constData(), "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(name.constData(), 1, size_t(name.size()), file) == size_t(name.size());
+    return std::fclose(file) == 0 && written;
+}
+
+// Every name under dir as the system spells it, folders with a trailing "/", files
+// followed by their bytes: shows a file of another name and a changed file alike.
+QByteArrayList diskState(const QByteArray &dir, const QByteArray &prefix = {})
+{
+    QByteArrayList state;
+#ifdef Q_OS_UNIX
+    DIR *listing = ::opendir(dir.constData());
+    if (!listing)
+        return {"<unreadable " + prefix + ">"};
+    while (const dirent *entry = ::readdir(listing)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        const QByteArray full = dir + '/' + name;
+        struct stat info;
+        if (::lstat(full.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            state << prefix + name + '/';
+            state << diskState(full, prefix + name + '/');
+        } else {
+            state << prefix + name + '=' + fileBytes(QFile::decodeName(full));
+        }
+    }
+    ::closedir(listing);
+#else
+    const QDir folder(QFile::decodeName(dir));
+    for (const QFileInfo &info : folder.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        const QByteArray name = QFile::encodeName(info.fileName());
+        if (info.isDir())
+            state << prefix + name + '/' << diskState(dir + '/' + name, prefix + name + '/');
+        else
+            state << prefix + name + '=' + fileBytes(info.filePath());
+    }
+#endif
+    std::sort(state.begin(), state.end());
+    return state;
+}
+
+// Empties dir, names that are not valid text included: Qt's own listing, and with it
+// QTemporaryDir's clean-up, leaves those out.
+void emptyFolder(const QString &dir)
+{
+#ifdef Q_OS_UNIX
+    ::nftw(QFile::encodeName(dir).constData(),
+           [](const char *path, const struct stat *, int, FTW *where) {
+               return where->level > 0 ? std::remove(path) : 0;
+           },
+           16, FTW_DEPTH | FTW_PHYS);
+#else
+    Q_UNUSED(dir);
+#endif
 }
 
 // Everything a failed command must leave alone.
@@ -42,11 +123,13 @@ class TestFileCommands : public QObject
     Q_OBJECT
 private slots:
     void init();
+    void cleanup();
     void newTwiceAfterRead();
     void cancelChangesNothing_data();
     void cancelChangesNothing();
     void openMissingNameThenSave();
     void saveNewDocumentAsksAndReadsBack();
+    void saveAsThenSaveWritesInPlace_data();
     void saveAsThenSaveWritesInPlace();
     void saveAsFlipsKeyOrder();
     void refresh();
@@ -70,6 +153,12 @@ void TestFileCommands::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
+}
+
+void TestFileCommands::cleanup()
+{
+    emptyFolder(m_dir->path());
+    m_dir.reset();
 }
 
 void TestFileCommands::newTwiceAfterRead()
@@ -181,14 +270,28 @@ void TestFileCommands::saveNewDocumentAsksAndReadsBack()
     QVERIFY(dialogs.fileName.isEmpty());
 }
 
+void TestFileCommands::saveAsThenSaveWritesInPlace_data()
+{
+    QTest::addColumn<QString>("folder"); // made first, empty for none
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plain name") << QString() << u"as.ini"_s;
+    // U+FFFD really stored in a name (as valid UTF-8) is a name like any other.
+    QTest::newRow("in a folder whose name holds a replacement character")
+        << u"folder\uFFFD"_s << u"folder\uFFFD/as.ini"_s;
+}
+
 void TestFileCommands::saveAsThenSaveWritesInPlace()
 {
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
+    if (!folder.isEmpty())
+        QVERIFY(QDir(m_dir->path()).mkdir(folder));
     IniDocument doc;
     buildDocument(doc, {u"s:k=v"_s});
     ScriptedHost host;
     FileDialogState dialogs;
     FileCommands commands(doc, host, dialogs);
-    const QString path = tempPath(u"as.ini"_s);
+    const QString path = tempPath(name);
 
     host.fileAnswers.enqueue(path);
     commands.mnuFileSaveAs_Click();
@@ -280,40 +383,80 @@ void TestFileCommands::failedWrite()
 
 void TestFileCommands::unreadableFile_data()
 {
+    // 0 open, 1 refresh, 2 save as, 3 save of a new document, 4 open by path as the
+    // command line and a drop do, telling whether the name's bytes survived decoding.
     QTest::addColumn<int>("command");
-    QTest::newRow("open") << 0;
-    QTest::newRow("refresh") << 1;
-    QTest::newRow("save as onto a folder") << 2;
+    QTest::addColumn<QByteArrayList>("made"); // in the temporary folder, in this order
+    QTest::addColumn<QByteArray>("target");   // the name the user gave, in the system's bytes
+    // A folder exists but cannot be read as a file, nor written over.
+    const QByteArrayList folder{"folder.ini/"};
+    QTest::newRow("open") << 0 << folder << QByteArray("folder.ini");
+    QTest::newRow("refresh") << 1 << folder << QByteArray("folder.ini");
+    QTest::newRow("save as onto a folder") << 2 << folder << QByteArray("folder.ini");
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) // names are bytes
+    // A byte that is not valid UTF-8 reads as U+FFFD, which encodes to other bytes: the
+    // text names no file, and saving to it would create a second one beside the first.
+    const QByteArray bad("bad\xFFname.ini");
+    const QByteArrayList badFile{bad};
+    QTest::newRow("open a name not valid in the system's encoding") << 0 << badFile << bad;
+    QTest::newRow("refresh of such a name") << 1 << badFile << bad;
+    QTest::newRow("save as onto such a name") << 2 << badFile << bad;
+    QTest::newRow("save of a new document onto such a name") << 3 << badFile << bad;
+    QTest::newRow("command line or drop of such a name") << 4 << badFile << bad;
+    // The text of the name is the valid name of another file here.
+    QTest::newRow("command line or drop beside a look-alike valid name")
+        << 4 << QByteArrayList{bad, "bad\xEF\xBF\xBDname.ini"} << bad;
+    QTest::newRow("open in a folder whose name is not valid")
+        << 0 << QByteArrayList{"bad\xFE/", "bad\xFE/a.ini"} << QByteArray("bad\xFE/a.ini");
+    QTest::newRow("save as into a folder whose name is not valid")
+        << 2 << QByteArrayList{"bad\xFE/"} << QByteArray("bad\xFE/new.ini");
+    // An overlong form of "/" and a cut-off character at the end.
+    QTest::newRow("command line or drop of an overlong slash")
+        << 4 << QByteArrayList{"a\xC0\xAF.ini"} << QByteArray("a\xC0\xAF.ini");
+    QTest::newRow("open a name cut off inside a character")
+        << 0 << QByteArrayList{"\xE4\xB8"} << QByteArray("\xE4\xB8");
+#endif
 }
 
 void TestFileCommands::unreadableFile()
 {
     QFETCH(int, command);
+    QFETCH(QByteArrayList, made);
+    QFETCH(QByteArray, target);
+    for (const QByteArray &name : made)
+        QVERIFY2(makeEntry(m_dir->path(), name), name.constData());
+    const QByteArrayList disk = diskState(QFile::encodeName(m_dir->path()));
+    const QString path = QDir::toNativeSeparators(QFile::decodeName(QFile::encodeName(m_dir->path()) + '/' + target));
     IniDocument doc;
     buildDocument(doc, {u"s:k=v"_s});
-    // A folder exists but cannot be read as a file, nor written over.
-    const QString folder = tempPath(u"folder.ini"_s);
-    QVERIFY(QDir().mkpath(folder));
-    doc.setPath(command == 1 ? folder : tempPath(u"a.ini"_s));
+    doc.setPath(command == 1 ? path : (command == 3 ? u"Untitled"_s : tempPath(u"a.ini"_s)));
     doc.setStatusTexts(u"status"_s, u"1 项目"_s);
     ScriptedHost host;
     FileDialogState dialogs;
     FileCommands commands(doc, host, dialogs);
-    host.fileAnswers.enqueue(folder);
+    host.fileAnswers.enqueue(path);
     const Snapshot before(doc);
 
     if (command == 0)
         commands.mnuFileOpen_Click();
     else if (command == 1)
         commands.mnuViewRefresh_Click();
-    else
+    else if (command == 2)
         commands.mnuFileSaveAs_Click();
+    else if (command == 3)
+        commands.mnuFileSave_Click();
+    else
+        QVERIFY(!commands.openPath(path, FileNameBytesSurvive(target)));
 
     QCOMPARE(host.count(u"showError Tarnwick|"_s), 1);
-    QVERIFY(host.calls.constLast().contains(folder));
+    const QString error = host.calls.constLast();
+    QVERIFY2(error.contains(path), qPrintable(error));
+    // Asks for a new name only where the name, not the file, is at fault.
+    QCOMPARE(error.contains(UndecodableNameReason()), !FileNameBytesSurvive(target));
     QVERIFY(Snapshot(doc) == before);
+    QCOMPARE(diskState(QFile::encodeName(m_dir->path())), disk);
     if (command == 0)
-        QCOMPARE(dialogs.fileName, folder);
+        QCOMPARE(dialogs.fileName, path);
 }
 
 void TestFileCommands::exitClosesWindow()

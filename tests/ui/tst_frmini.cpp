@@ -1,3 +1,4 @@
+#include "filenamecheck.h"
 #include "frmini.h"
 #include "modalanswer.h"
 
@@ -13,11 +14,14 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -52,6 +56,7 @@ private slots:
     void saveUntitledThroughRealDialog();
     void failedSaveShowsMessageBox();
     void propertiesDialog();
+    void dropOpensFile_data();
     void dropOpensFile();
 
 private:
@@ -329,19 +334,75 @@ void TestFrmIni::propertiesDialog()
     QCOMPARE(owner, u"frmINI"_s);
 }
 
+void TestFrmIni::dropOpensFile_data()
+{
+    // Files made in a temporary folder under their names in the system's bytes, each
+    // holding one section; the first is dropped. None: the three-section data file.
+    QTest::addColumn<QByteArrayList>("made");
+    QTest::newRow("a file") << QByteArrayList();
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) // names are bytes
+    // The dropped URL keeps the byte as %FF; its text reads as another name.
+    QTest::newRow("a name not valid in the system's encoding")
+        << QByteArrayList{"bad\xFFname.ini"};
+    QTest::newRow("beside a look-alike valid name")
+        << QByteArrayList{"bad\xFFname.ini", "bad\xEF\xBF\xBDname.ini"};
+#endif
+}
+
 void TestFrmIni::dropOpensFile()
 {
+    QFETCH(QByteArrayList, made);
     frmINI &w = *m_window;
-    const QString path = dataFile(u"properties-three-sections.ini"_s);
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+    // Qt's own clean-up leaves out names that are not valid text.
+    const auto removeMade = qScopeGuard([&] {
+        for (const QByteArray &name : made)
+            std::remove((folder + name).constData());
+    });
+    for (const QByteArray &name : made) {
+        std::FILE *file = std::fopen((folder + name).constData(), "wb");
+        QVERIFY(file);
+        std::fputs("[s]\r\n", file);
+        std::fclose(file);
+    }
+    const QByteArray dropped = made.isEmpty()
+        ? QFile::encodeName(QDir::fromNativeSeparators(dataFile(u"properties-three-sections.ini"_s)))
+        : folder + made.constFirst();
+    // A URL made from the text would have lost the byte already.
+    const QUrl url = made.isEmpty() ? QUrl::fromLocalFile(QFile::decodeName(dropped))
+                                    : QUrl::fromEncoded("file://" + dropped.toPercentEncoding("/"));
+    const bool refused = !FileNameBytesSurvive(dropped);
+    QString text;
+    if (refused) {
+        answerNextModal([&text](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            QVERIFY(box);
+            text = box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+    }
+
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(path)});
+    mime.setUrls({url});
     QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
     QApplication::sendEvent(&w, &enter);
     QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
     QApplication::sendEvent(&w, &drop);
-    QTRY_COMPARE(w.document().path(), path);
-    QCOMPARE(w.document().sectionCount(), 3);
+
+    if (!refused) {
+        QTRY_COMPARE(w.document().path(), QDir::toNativeSeparators(QFile::decodeName(dropped)));
+        QCOMPARE(w.document().sectionCount(), 3);
+        return;
+    }
+    QTRY_VERIFY(allModalsAnswered());
+    QVERIFY2(text.contains(UndecodableNameReason()), qPrintable(text));
+    QVERIFY2(text.contains(QFile::decodeName(dropped)), qPrintable(text));
+    // Neither the look-alike file was read nor one of the name the text spells made.
+    QCOMPARE(w.document().path(), u"Untitled"_s);
+    QCOMPARE(w.document().sectionCount(), 0);
+    QCOMPARE(child<QLabel>(w, u"sbBarPath"_s)->text(), u"Untitled.ini"_s);
 }
 
 QTEST_MAIN(TestFrmIni)

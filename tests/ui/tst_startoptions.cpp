@@ -1,6 +1,7 @@
 #include "startoptions.h"
 #include "windowhost.h"
 
+#include <QFile>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -11,6 +12,8 @@ class TestStartOptions : public QObject
 private slots:
     void parse_data();
     void parse();
+    void nativeFileName_data();
+    void nativeFileName();
     void nameFilters_data();
     void nameFilters();
 };
@@ -65,6 +68,48 @@ void TestStartOptions::parse()
         QVERIFY(!options.message.isEmpty());
     if (options.action == StartOptions::Action::Error)
         QVERIFY(options.message.contains(u"--help"_s)); // says where to look
+}
+
+void TestStartOptions::nativeFileName_data()
+{
+    QTest::addColumn<QByteArrayList>("arguments"); // as the system gives them, after the program name
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("bytesSurvive");
+    // Windows and macOS keep names as text; only where names are bytes can they be lost.
+#if !defined(Q_OS_WIN) && !defined(Q_OS_DARWIN)
+    QTest::newRow("valid UTF-8")
+        << QByteArrayList{"caf\xC3\xA9.ini"} << u"caf\u00E9.ini"_s << true;
+    QTest::newRow("a byte not valid in UTF-8")
+        << QByteArrayList{"bad\xFFname.ini"} << u"bad\uFFFDname.ini"_s << false;
+    QTest::newRow("a replacement character spelt as such")
+        << QByteArrayList{"bad\xEF\xBF\xBDname.ini"} << u"bad\uFFFDname.ini"_s << true;
+    QTest::newRow("an overlong slash")
+        << QByteArrayList{"a\xC0\xAF.ini"} << u"a\uFFFD\uFFFD.ini"_s << false;
+    QTest::newRow("a surrogate spelt in UTF-8")
+        << QByteArrayList{"\xED\xA0\x80.ini"} << u"\uFFFD\uFFFD\uFFFD.ini"_s << false;
+    QTest::newRow("cut off inside a character")
+        << QByteArrayList{"a\xE4\xB8"} << u"a\uFFFD\uFFFD"_s << false;
+#endif
+    // Only the file's own bytes count, not those of a Qt option's value.
+    QTest::newRow("bad bytes in a Qt option's value")
+        << QByteArrayList{"-title", "bad\xFF", "a.ini"} << u"a.ini"_s << true;
+}
+
+void TestStartOptions::nativeFileName()
+{
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(QString, file);
+    QFETCH(bool, bytesSurvive);
+    arguments.prepend("tarnwick");
+    QStringList decoded;
+    for (const QByteArray &argument : arguments)
+        decoded << QFile::decodeName(argument);
+
+    const StartOptions options = StartOptions::parse(decoded, arguments);
+
+    QCOMPARE(int(options.action), int(StartOptions::Action::Run));
+    QCOMPARE(options.file, file);
+    QCOMPARE(options.fileNameBytesSurvive, bytesSurvive);
 }
 
 void TestStartOptions::nameFilters_data()
