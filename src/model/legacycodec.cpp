@@ -2,6 +2,7 @@
 
 #include "textcodec.h"
 
+#include <algorithm>
 #include <cstring>
 
 #ifdef Q_OS_WIN
@@ -77,6 +78,45 @@ int LegacyCodec::sequenceLength(const uchar *s, const uchar *end)
     return 0;
 }
 #endif
+
+bool LegacyCodec::keepsLines(QByteArrayView bytes)
+{
+    const auto *s = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *const end = s + bytes.size();
+    qsizetype chars = 0;
+    qsizetype bad = 0;
+    bool lineStart = true;
+    bool opens = false;     // the line starts with "["
+    bool holdsEquals = false;
+    bool bracketTaken = false; // the line's last byte is a "]" inside a character
+    auto lineLost = [&] { return opens && bracketTaken && !holdsEquals; };
+    while (s < end) {
+        const uchar b = *s;
+        // CR and LF are never part of a sequence, so lines are the same as in the text.
+        if (b == '\n' || b == '\r') {
+            if (lineLost())
+                return false;
+            lineStart = true;
+            opens = holdsEquals = bracketTaken = false;
+            ++s;
+            continue;
+        }
+        int len = sequenceLength(s, end);
+        if (len == 0) {
+            ++bad;
+            len = 1;
+        } else if (len > 1) {
+            ++chars;
+        }
+        if (lineStart)
+            opens = b == '[';
+        lineStart = false;
+        holdsEquals = holdsEquals || b == '=';
+        bracketTaken = len > 1 && s[len - 1] == ']';
+        s += len;
+    }
+    return !lineLost() && bad <= std::max(kMaxBadBytes, chars / kCharsPerBadByte);
+}
 
 LegacyCodec::LegacyCodec() : m_decoder(makeDecoder()), m_encoder(makeEncoder()) {}
 

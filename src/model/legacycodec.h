@@ -22,6 +22,15 @@ public:
 
     static QString name();
 
+    // True when reading bytes in the code page keeps every line: no line that starts
+    // with "[" and ends in "]" loses its "]" to the character before it and with it the
+    // line (a line that holds "=" stays a key), and at most a few bytes start no valid
+    // sequence (kMaxBadBytes, or one for every kCharsPerBadByte multi-byte characters).
+    // A scan of the sequences only; nothing is decoded.
+    static bool keepsLines(QByteArrayView bytes);
+    static constexpr qsizetype kMaxBadBytes = 4;
+    static constexpr qsizetype kCharsPerBadByte = 64;
+
     QString decode(QByteArrayView bytes);
     // Appends to *out; on failure returns false with *badPos at the first character
     // that cannot be represented (out then holds a partial result).

@@ -1,6 +1,8 @@
 #include "textcodec.h"
 
+#include "encodingdetector.h"
 #include "legacycodec.h"
+#include "singlebytecodec.h"
 
 #include <algorithm>
 #include <cstring>
@@ -193,6 +195,37 @@ bool TextCodec::isValidUtf8(QByteArrayView bytes, bool *ascii)
     return true;
 }
 
+bool TextCodec::isMostlyUtf8(QByteArrayView bytes, bool *ascii)
+{
+    if (isValidUtf8(bytes, ascii))
+        return true;
+    *ascii = false;
+    const auto *s = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *const end = s + bytes.size();
+    qsizetype sequences = 0;
+    qsizetype invalid = 0;
+    while (s < end) {
+        if (*s < 0x80) {
+            ++s;
+            continue;
+        }
+        char32_t cp = 0;
+        const int len = utf8Sequence(s, end, &cp);
+        if (len > 0) {
+            ++sequences;
+            s += len;
+            continue;
+        }
+        ++invalid;
+        ++s;
+        // The rest of the file holds at most one sequence per two bytes: stop as soon as
+        // even that could not make up for the bytes that failed (a legacy file, early).
+        if (sequences + (end - s) / 2 < kUtf8SequencesPerInvalidByte * invalid)
+            return false;
+    }
+    return sequences >= kUtf8SequencesPerInvalidByte * invalid;
+}
+
 QByteArray TextCodec::byteOrderMark(TextEncoding encoding)
 {
     switch (encoding) {
@@ -202,8 +235,7 @@ QByteArray TextCodec::byteOrderMark(TextEncoding encoding)
         return QByteArray("\xFF\xFE", 2);
     case TextEncoding::Utf16BeBom:
         return QByteArray("\xFE\xFF", 2);
-    case TextEncoding::Utf8:
-    case TextEncoding::Legacy:
+    default:
         break;
     }
     return {};
@@ -216,13 +248,17 @@ QString TextCodec::encodingName(TextEncoding encoding)
     case TextEncoding::Utf8Bom:
         return u"UTF-8"_s;
     case TextEncoding::Utf16LeBom:
+    case TextEncoding::Utf16Le:
         return u"UTF-16LE"_s;
     case TextEncoding::Utf16BeBom:
+    case TextEncoding::Utf16Be:
         return u"UTF-16BE"_s;
     case TextEncoding::Legacy:
+        return LegacyCodec::name();
+    default:
         break;
     }
-    return LegacyCodec::name();
+    return SingleByteCodec::name(encoding);
 }
 
 DecodedText TextCodec::decodeFile(QByteArrayView bytes)
@@ -233,18 +269,10 @@ DecodedText TextCodec::decodeFile(QByteArrayView bytes)
         if (startsWith(bytes, bom))
             return {decode(bytes.sliced(bom.size()), marked), marked};
     }
-
-    // Checked before decoding, so that a legacy file is never decoded as UTF-8 first (a
-    // UTF-16 unit for each of its bytes, only to be thrown away).
+    // The encoding is worked out by scans of the bytes, so that the file is decoded once.
     DecodedText result;
-    bool ascii = false;
-    if (isValidUtf8(bytes, &ascii)) {
-        decodeUtf8Bytes(bytes, &result.text);
-        result.encoding = ascii ? defaultNewFileEncoding() : TextEncoding::Utf8;
-        return result;
-    }
-    result.encoding = TextEncoding::Legacy;
-    result.text = decode(bytes, TextEncoding::Legacy);
+    result.encoding = EncodingDetector::detect(bytes);
+    result.text = decode(bytes, result.encoding);
     return result;
 }
 
@@ -258,14 +286,19 @@ QString TextCodec::decode(QByteArrayView bytes, TextEncoding encoding)
         return text;
     }
     case TextEncoding::Utf16LeBom:
+    case TextEncoding::Utf16Le:
         return decodeUtf16(bytes, false);
     case TextEncoding::Utf16BeBom:
+    case TextEncoding::Utf16Be:
         return decodeUtf16(bytes, true);
-    case TextEncoding::Legacy:
+    case TextEncoding::Legacy: {
+        LegacyCodec legacy;
+        return legacy.decode(bytes);
+    }
+    default:
         break;
     }
-    LegacyCodec legacy;
-    return legacy.decode(bytes);
+    return SingleByteCodec::decode(bytes, encoding);
 }
 
 bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out, QString *error,
@@ -282,15 +315,20 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
         break;
     case TextEncoding::Utf16LeBom:
     case TextEncoding::Utf16BeBom:
-        encodeUtf16(text, encoding == TextEncoding::Utf16BeBom, out);
+    case TextEncoding::Utf16Le:
+    case TextEncoding::Utf16Be:
+        encodeUtf16(text, encoding == TextEncoding::Utf16BeBom || encoding == TextEncoding::Utf16Be, out);
         break;
     case TextEncoding::Legacy: {
         LegacyCodec legacy;
         ok = legacy.encode(text, out, &bad);
         break;
     }
+    default:
+        ok = SingleByteCodec::encode(text, encoding, out, &bad);
+        break;
     }
-    if (ok && encoding != TextEncoding::Utf16LeBom && encoding != TextEncoding::Utf16BeBom) {
+    if (ok && !isUtf16(encoding)) {
         // An escape is a byte that did not decode where it was read. After an edit it may
         // stand next to bytes that make it part of a valid sequence, and the file would
         // read back as other text: that text cannot be saved as it is.
