@@ -89,3 +89,18 @@ TextEncoding EncodingDetector::detect(QByteArrayView bytes)
         return TextEncoding::Legacy;
     return singleByte(bytes);
 }
+
+EncodingDetector::ReadBack EncodingDetector::readsBackAs(QByteArrayView bytes, TextEncoding encoding)
+{
+    if (!TextCodec::byteOrderMark(encoding).isEmpty() || bytes.isEmpty())
+        return ReadBack::Same;
+    for (const TextEncoding marked :
+         {TextEncoding::Utf8Bom, TextEncoding::Utf16LeBom, TextEncoding::Utf16BeBom}) {
+        if (bytes.startsWith(TextCodec::byteOrderMark(marked)))
+            return ReadBack::ByteOrderMark;
+    }
+    const TextEncoding utf16 = utf16WithoutMark(bytes);
+    if (isUtf16(encoding) ? utf16 != encoding : isUtf16(utf16))
+        return ReadBack::Other;
+    return ReadBack::Same;
+}

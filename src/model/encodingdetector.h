@@ -33,6 +33,14 @@ public:
     // The single-byte code page of step 4.
     static TextEncoding singleByte(QByteArrayView bytes);
 
+    // How a file written in encoding, without a byte-order mark where the encoding has
+    // none, will open again: Same; ByteOrderMark when its first bytes read as a mark;
+    // Other when it will be taken for UTF-16 or no longer be (too few ASCII characters,
+    // or zero bytes in a file of 8-bit text). An empty file opens as any encoding.
+    // Other changes between 8-bit encodings keep the bytes and are not reported.
+    enum class ReadBack { Same, ByteOrderMark, Other };
+    static ReadBack readsBackAs(QByteArrayView bytes, TextEncoding encoding);
+
     // Confidence (0..100) that ICU's detector must give a code page other than
     // Windows-1252 for it to be chosen.
     static constexpr int kMinConfidence = 30;

@@ -308,6 +308,7 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
     out->append(byteOrderMark(encoding));
     qsizetype bad = -1;
     bool ok = true;
+    bool escapeJoins = false;
     switch (encoding) {
     case TextEncoding::Utf8:
     case TextEncoding::Utf8Bom:
@@ -341,6 +342,7 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
                 const auto diff = std::mismatch(text.begin(), text.end(), back.begin(), back.end());
                 bad = std::min(qsizetype(diff.first - text.begin()), text.size() - 1);
                 ok = false;
+                escapeJoins = true;
             }
         }
     }
@@ -350,7 +352,12 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
     out->truncate(start);
     if (badPos)
         *badPos = bad;
-    if (error) {
+    if (error && escapeJoins) {
+        // The code of an escape means nothing to a user; what they see is U+FFFD.
+        *error = u"文字中有文件的编码 %1 无法读取的字节（显示为 �），它们和旁边的文字连在一起，"
+                 "保存后会读成别的文字。请删除这些 �，或把它们改成正确的文字后再保存"_s
+                         .arg(encodingName(encoding));
+    } else if (error) {
         const char32_t cp = text[bad].isHighSurrogate() && bad + 1 < text.size()
                                     && text[bad + 1].isLowSurrogate()
                                 ? QChar::surrogateToUcs4(text[bad], text[bad + 1])

@@ -37,7 +37,8 @@ public:
     // *out. Fails when a character cannot be represented in the encoding (in UTF-8 and
     // GB18030 only a lone surrogate that is no escape) or when an escape's byte would
     // join the bytes beside it into a character and so read back as other text: *out is
-    // then as it was, *error names the character and *badPos (when given) is its
+    // then as it was, *error names the character (or says that undecodable bytes, shown
+    // as U+FFFD, stand next to text they would join) and *badPos (when given) is its
     // position in text (the first that would read back differently).
     static bool encode(QStringView text, TextEncoding encoding, QByteArray *out,
                        QString *error, qsizetype *badPos = nullptr);
