@@ -18,7 +18,7 @@ TextEncoding EncodingDetector::utf16WithoutMark(QByteArrayView bytes)
 {
     const QByteArrayView head = bytes.first(std::min(bytes.size(), kHeadBytes));
     // Most 8-bit files hold no zero byte at all: nothing more to look at.
-    if (!std::memchr(head.data(), 0, size_t(head.size())))
+    if (head.isEmpty() || !std::memchr(head.data(), 0, size_t(head.size())))
         return TextEncoding::Utf8;
     qsizetype zeros[2] = {0, 0};
     for (qsizetype i = 0; i < head.size(); ++i) {
