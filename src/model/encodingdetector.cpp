@@ -8,6 +8,7 @@
 #  include <unicode/ucsdet.h>
 #endif
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -78,16 +79,30 @@ TextEncoding EncodingDetector::singleByte(QByteArrayView bytes)
 #endif
 }
 
-TextEncoding EncodingDetector::detect(QByteArrayView bytes)
+DecodedText EncodingDetector::decode(QByteArrayView bytes)
 {
-    if (const TextEncoding utf16 = utf16WithoutMark(bytes); isUtf16(utf16))
-        return utf16;
+    DecodedText result;
     bool ascii = false;
-    if (TextCodec::isMostlyUtf8(bytes, &ascii))
-        return ascii ? defaultNewFileEncoding() : TextEncoding::Utf8;
-    if (LegacyCodec::keepsLines(bytes))
-        return TextEncoding::Legacy;
-    return singleByte(bytes);
+    if (const TextEncoding utf16 = utf16WithoutMark(bytes); isUtf16(utf16)) {
+        result.encoding = utf16;
+    } else if (TextCodec::isMostlyUtf8(bytes, &ascii)) {
+        result.encoding = ascii ? defaultNewFileEncoding() : TextEncoding::Utf8;
+    } else if (LegacyCodec::keepsLines(bytes)) {
+        // How many bytes fail to decode is known once decoded: a few are kept as escapes,
+        // more mean that this is no text in the code page.
+        LegacyCodec legacy;
+        qsizetype escaped = 0;
+        result.text = legacy.decode(bytes, &escaped);
+        if (escaped <= std::max(kMaxEscapes, result.text.size() / kCharsPerEscape)) {
+            result.encoding = TextEncoding::Legacy;
+            return result;
+        }
+        result.encoding = singleByte(bytes);
+    } else {
+        result.encoding = singleByte(bytes);
+    }
+    result.text = TextCodec::decode(bytes, result.encoding);
+    return result;
 }
 
 EncodingDetector::ReadBack EncodingDetector::readsBackAs(QByteArrayView bytes, TextEncoding encoding)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "textcodec.h"
 #include "textencoding.h"
 
 #include <QByteArrayView>
@@ -13,16 +14,20 @@
 //    file of ASCII bytes only reads the same in every 8-bit encoding and gets
 //    defaultNewFileEncoding();
 // 3. the legacy code page (GB18030; the ANSI code page on Windows) when reading in it
-//    keeps every line (LegacyCodec::keepsLines());
+//    loses no line (LegacyCodec::keepsLines()) and leaves at most a few bytes
+//    undecoded: kMaxEscapes, or one for every kCharsPerEscape characters;
 // 4. otherwise a single-byte code page, in which every byte is one character: the one
 //    ICU's detector names with confidence among Windows-1251, Windows-1250 and KOI8-R,
 //    else Windows-1252.
-// Each step is a linear scan that stops early where it can; only the first 64 KiB are
-// looked at for UTF-16 and by the detector.
+// Steps 1 to 3 are scans that stop early where they can (only the first 64 KiB for
+// UTF-16 and for ICU's detector); the file is decoded once, except that a file which
+// turns out to hold too many undecodable bytes in step 3 is decoded again in step 4.
 class EncodingDetector
 {
 public:
-    static TextEncoding detect(QByteArrayView bytes);
+    static DecodedText decode(QByteArrayView bytes);
+    static constexpr qsizetype kMaxEscapes = 8;
+    static constexpr qsizetype kCharsPerEscape = 64;
 
     // Utf16Le or Utf16Be when the first 64 KiB of bytes have zero bytes at one parity
     // (at least two, and at least one for every 16 code units: an INI file's lines end

@@ -22,16 +22,14 @@ public:
 
     static QString name();
 
-    // True when reading bytes in the code page keeps every line: no line that starts
-    // with "[" and ends in "]" loses its "]" to the character before it and with it the
-    // line (a line that holds "=" stays a key), and at most a few bytes start no valid
-    // sequence (kMaxBadBytes, or one for every kCharsPerBadByte multi-byte characters).
-    // A scan of the sequences only; nothing is decoded.
+    // True when reading bytes in the code page loses no line: no line that starts with
+    // "[", ends in "]" and holds no "=" has its "]" taken into the character before it
+    // (it would be neither a header nor a key). A line with "=" stays a key either way.
+    // Only such lines are walked sequence by sequence; nothing is decoded.
     static bool keepsLines(QByteArrayView bytes);
-    static constexpr qsizetype kMaxBadBytes = 4;
-    static constexpr qsizetype kCharsPerBadByte = 64;
 
-    QString decode(QByteArrayView bytes);
+    // *escaped (when given) is set to how many bytes became escapes.
+    QString decode(QByteArrayView bytes, qsizetype *escaped = nullptr);
     // Appends to *out; on failure returns false with *badPos at the first character
     // that cannot be represented (out then holds a partial result).
     bool encode(QStringView text, QByteArray *out, qsizetype *badPos);
@@ -47,7 +45,8 @@ private:
     // bytes; false when it does not.
     bool decodeRun(QByteArrayView run, QString *out);
     bool encodeRun(QStringView run, QByteArray *out);
-    static void appendEscapes(QByteArrayView bytes, QString *out);
+    // Returns how many escapes it appended.
+    static qsizetype appendEscapes(QByteArrayView bytes, QString *out);
 
     QStringDecoder m_decoder;
     QStringEncoder m_encoder;

@@ -219,8 +219,10 @@ bool TextCodec::isMostlyUtf8(QByteArrayView bytes, bool *ascii)
         ++invalid;
         ++s;
         // The rest of the file holds at most one sequence per two bytes: stop as soon as
-        // even that could not make up for the bytes that failed (a legacy file, early).
-        if (sequences + (end - s) / 2 < kUtf8SequencesPerInvalidByte * invalid)
+        // even that could not make up for the bytes that failed, or as soon as a
+        // legacy file shows itself by dozens of them (its first few kilobytes).
+        const qsizetype needed = kUtf8SequencesPerInvalidByte * invalid;
+        if (sequences + (end - s) / 2 < needed || (invalid >= kUtf8JudgedAfter && sequences < needed))
             return false;
     }
     return sequences >= kUtf8SequencesPerInvalidByte * invalid;
@@ -269,11 +271,7 @@ DecodedText TextCodec::decodeFile(QByteArrayView bytes)
         if (startsWith(bytes, bom))
             return {decode(bytes.sliced(bom.size()), marked), marked};
     }
-    // The encoding is worked out by scans of the bytes, so that the file is decoded once.
-    DecodedText result;
-    result.encoding = EncodingDetector::detect(bytes);
-    result.text = decode(bytes, result.encoding);
-    return result;
+    return EncodingDetector::decode(bytes);
 }
 
 QString TextCodec::decode(QByteArrayView bytes, TextEncoding encoding)

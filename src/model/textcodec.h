@@ -25,7 +25,7 @@ class TextCodec
 public:
     // Works out the encoding of a file and decodes it: a UTF-8 byte-order mark means
     // UTF-8, a UTF-16 one (FF FE or FE FF) UTF-16, and the mark is not part of the text;
-    // without a mark EncodingDetector::detect() chooses.
+    // without a mark EncodingDetector::decode() chooses.
     static DecodedText decodeFile(QByteArrayView bytes);
 
     // Decodes bytes that carry no byte-order mark in the given encoding. For UTF-16 an
@@ -49,9 +49,12 @@ public:
     // True when bytes are UTF-8 with at most one byte that starts no valid sequence for
     // every kUtf8SequencesPerInvalidByte valid multi-byte sequences: a UTF-8 file with a
     // few stray bytes (kept as escapes), which GBK text never comes near (it forms one
-    // valid sequence for every four to eight bytes that fail).
+    // valid sequence for every four to eight bytes that fail). The ratio must also hold
+    // where the kUtf8JudgedAfter-th stray byte is found, so that a legacy file is told
+    // apart in its first few kilobytes.
     static bool isMostlyUtf8(QByteArrayView bytes, bool *ascii);
     static constexpr qsizetype kUtf8SequencesPerInvalidByte = 8;
+    static constexpr qsizetype kUtf8JudgedAfter = 64;
     // Decodes UTF-8 into *out (replacing its text, reusing its capacity), with escapes
     // for bytes that start no valid sequence. Returns how many bytes became escapes.
     static qsizetype decodeUtf8(QByteArrayView bytes, QString *out);
