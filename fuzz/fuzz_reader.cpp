@@ -1,6 +1,6 @@
 // Reads arbitrary bytes as an INI file and checks the document against the invariants
-// of a read, a plain second parser, and the codec's promise that decoding keeps every
-// byte.
+// of a read, a plain second parser, the codec's promise that decoding keeps every byte,
+// and the reader's choice of encoding: no line changes its kind because of the decoding.
 #include "fuzzcheck.h"
 
 #include "inidocument.h"
@@ -16,11 +16,25 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Lines end at CR LF, a lone LF or a lone CR, in bytes as in text.
+QList<QByteArray> splitLines(QByteArray bytes)
+{
+    return bytes.replace("\r\n", "\n").replace('\r', '\n').split('\n');
+}
+
+QStringList splitLines(QString text)
+{
+    return text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').split(u'\n');
+}
+
+bool isHeader(QStringView line)
+{
+    return line.size() >= 2 && line.startsWith(u'[') && line.endsWith(u']');
+}
+
 // The line format written the slow, obvious way, to compare the real parser with.
 void referenceParse(const QString &decoded, DocumentContent &content)
 {
-    QString text = decoded;
-    text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
     std::vector<KeyRow> rows;
     KeyList *target = &content.rootKeys;
     auto finish = [&] {
@@ -28,8 +42,8 @@ void referenceParse(const QString &decoded, DocumentContent &content)
         target->assign(std::vector<KeyRow>(rows.rbegin(), rows.rend()), any ? 0 : -1, any);
         rows.clear();
     };
-    for (const QString &line : text.split(u'\n')) {
-        if (line.size() >= 2 && line.startsWith(u'[') && line.endsWith(u']')) {
+    for (const QString &line : splitLines(decoded)) {
+        if (isHeader(line)) {
             finish();
             content.sections.push_back(std::make_unique<Section>());
             content.sections.back()->name = line.mid(1, line.size() - 2);
@@ -48,10 +62,44 @@ QByteArray expectedBytes(QByteArrayView input, TextEncoding encoding)
 {
     QByteArray bytes = input.toByteArray();
     const qsizetype bom = TextCodec::byteOrderMark(encoding).size();
-    const bool utf16 = encoding == TextEncoding::Utf16LeBom || encoding == TextEncoding::Utf16BeBom;
-    if (utf16 && (bytes.size() - bom) % 2 != 0)
+    if (isUtf16(encoding) && (bytes.size() - bom) % 2 != 0)
         bytes.append('\0');
     return bytes;
+}
+
+// In an 8-bit encoding the decoding never changes a line's kind: CR and LF are never
+// part of a character, so the lines are those of the bytes; "=" is never taken into a
+// character; a line whose bytes start with "[" and end with "]" at a character boundary
+// (decoding it without the "]" gives its text without the "]") is a header. The one
+// change allowed: the legacy code page may take a closing "]" into a character, and
+// then only on a line that holds "=" and so stays a key.
+void checkLineKinds(QByteArrayView input, const DecodedText &decoded)
+{
+    if (isUtf16(decoded.encoding))
+        return; // lines are split on the decoded code units themselves
+    const QByteArray body = input.sliced(TextCodec::byteOrderMark(decoded.encoding).size()).toByteArray();
+    const QList<QByteArray> byteLines = splitLines(body);
+    const QStringList textLines = splitLines(decoded.text);
+    FUZZ_CHECK(byteLines.size() == textLines.size(), "the decoding neither splits nor joins lines");
+    for (qsizetype i = 0; i < byteLines.size(); ++i) {
+        const QByteArray &bytes = byteLines[i];
+        const QString &text = textLines[i];
+        FUZZ_CHECK(bytes.contains('=') == text.contains(u'='), "no \"=\" taken into a character",
+                   QString::number(i));
+        const bool bracketed = bytes.size() >= 2 && bytes.startsWith('[') && bytes.endsWith(']');
+        if (!bracketed) {
+            FUZZ_CHECK(!isHeader(text), "the decoding makes no header", QString::number(i));
+            continue;
+        }
+        const bool atBoundary =
+                TextCodec::decode(bytes.chopped(1), decoded.encoding) + u']' == TextCodec::decode(bytes, decoded.encoding);
+        if (atBoundary) {
+            FUZZ_CHECK(isHeader(text), "a line in brackets at character boundaries is a header", QString::number(i));
+        } else {
+            FUZZ_CHECK(decoded.encoding == TextEncoding::Legacy && text.contains(u'='),
+                       "a line whose \"]\" a character takes holds \"=\" and stays a key", QString::number(i));
+        }
+    }
 }
 
 } // namespace
@@ -74,6 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray expected = expectedBytes(input, decoded.encoding);
     FUZZ_CHECK(back == expected, "decoding then encoding gives the input's bytes",
                QString::fromLatin1(back.toHex(' ') + " / " + expected.toHex(' ')));
+    checkLineKinds(input, decoded);
 
     DocumentContent reference;
     referenceParse(decoded.text, reference);

@@ -27,11 +27,13 @@ bool hasMark(TextEncoding encoding)
     return !TextCodec::byteOrderMark(encoding).isEmpty();
 }
 
-// The one refusal a save of an unedited document may give: reversed rows would put bytes
-// that read as a byte-order mark at the start of a file that has none.
+// The one refusal a save of an unedited document may give: the file would open as another
+// encoding, as when reversed rows put bytes that read as a byte-order mark at the start of
+// a file that has none, or dropped lines leave a UTF-16 file without mark too few ASCII
+// characters to be recognised.
 bool refusedForMark(const QString &error)
 {
-    return error.contains(QStringLiteral("字节顺序标记"));
+    return error.contains(QStringLiteral("再次打开时"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "inireader.h"
 
+#include "encodingdetector.h"
 #include "inidocument.h"
 #include "inilineparser.h"
 #include "textcodec.h"
@@ -92,7 +93,7 @@ enum class Utf8Read { Done, NotUtf8, Error };
 // memory beside the document it becomes. Without a byte-order mark the bytes must be
 // strictly valid UTF-8 (checked piece by piece: each piece ends at a line end, which is
 // never inside a sequence); NotUtf8 when they are not, and content must then be thrown
-// away.
+// away (the file may still be UTF-8 with a few stray bytes: decodeFile() decides).
 Utf8Read readUtf8(QIODevice &file, bool byteOrderMark, DocumentContent &content)
 {
     constexpr qsizetype kPiece = 1024 * 1024;
@@ -136,10 +137,13 @@ Utf8Read readUtf8(QIODevice &file, bool byteOrderMark, DocumentContent &content)
 // caller also checks its own error state: readAll() reports none).
 bool readContent(QIODevice &device, DocumentContent &content)
 {
-    const QByteArray head = device.peek(3);
-    const bool utf8Bom = head == TextCodec::byteOrderMark(TextEncoding::Utf8Bom);
+    const QByteArray head = device.peek(64 * 1024);
+    const bool utf8Bom = head.startsWith(TextCodec::byteOrderMark(TextEncoding::Utf8Bom));
+    // UTF-16 without a mark reads as valid UTF-8 (its zero bytes are ASCII): it is
+    // recognised first, from the file's head, as decodeFile() does.
     const bool utf16 = head.startsWith(TextCodec::byteOrderMark(TextEncoding::Utf16LeBom))
-                       || head.startsWith(TextCodec::byteOrderMark(TextEncoding::Utf16BeBom));
+                       || head.startsWith(TextCodec::byteOrderMark(TextEncoding::Utf16BeBom))
+                       || (!utf8Bom && isUtf16(EncodingDetector::utf16WithoutMark(head)));
     Utf8Read result = Utf8Read::NotUtf8;
     if (!utf16 && (!utf8Bom || device.skip(3) == 3))
         result = readUtf8(device, utf8Bom, content);

@@ -1,5 +1,6 @@
 #include "iniwriter.h"
 
+#include "encodingdetector.h"
 #include "inidocument.h"
 #include "textcodec.h"
 
@@ -63,6 +64,35 @@ QString documentText(const IniDocument &doc)
     return text;
 }
 
+// A name as the window shows it: undecodable bytes appear as U+FFFD.
+QString shown(QString text)
+{
+    for (QChar &c : text) {
+        if (TextCodec::isEscape(c.unicode()))
+            c = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
+// What line (counted from 1) of documentText(doc) holds, for a message: the key or the
+// section header written there.
+QString lineSource(const IniDocument &doc, qsizetype line)
+{
+    qsizetype index = line - 1;
+    const KeyList &rootKeys = *doc.list(0);
+    if (index < rootKeys.count())
+        return u"第一个节之前的键“%1”"_s.arg(shown(rootKeys.row(index).name()));
+    index -= rootKeys.count();
+    for (const auto &section : doc.sections()) {
+        if (index == 0)
+            return u"节“%1”的名称"_s.arg(shown(section->name));
+        if (--index < section->keys.count())
+            return u"节“%1”的键“%2”"_s.arg(shown(section->name), shown(section->keys.row(index).name()));
+        index -= section->keys.count();
+    }
+    return {};
+}
+
 bool encodeText(const IniDocument &doc, QByteArray *bytes, QString *error)
 {
     const QString text = documentText(doc);
@@ -72,7 +102,7 @@ bool encodeText(const IniDocument &doc, QByteArray *bytes, QString *error)
         return true;
     if (error) {
         const qsizetype line = QStringView(text).first(badPos).count(u'\n') + 1;
-        *error = u"第 %1 行：%2"_s.arg(line).arg(reason);
+        *error = u"第 %1 行，%2：%3"_s.arg(line).arg(lineSource(doc, line), reason);
     }
     return false;
 }
@@ -167,17 +197,6 @@ bool encodeUtf8(const IniDocument &doc, QByteArray *bytes)
 } // namespace
 
 namespace {
-// A file without byte-order mark whose first bytes read as one would open as another
-// encoding next time (a first key named U+FEFF, or undecodable bytes FF FE brought to
-// the top by the reversed key order), and a save from there would garble it.
-bool startsLikeByteOrderMark(const QByteArray &bytes, TextEncoding encoding)
-{
-    if (encoding != TextEncoding::Utf8 && encoding != TextEncoding::Legacy)
-        return false;
-    return bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE")
-        || bytes.startsWith("\xFE\xFF");
-}
-
 bool encodeBytes(const IniDocument &doc, QByteArray *bytes, QString *error)
 {
     const TextEncoding encoding = doc.encoding();
@@ -195,10 +214,23 @@ bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error
 {
     bytes->clear();
     if (encodeBytes(doc, bytes, error)) {
-        if (!startsLikeByteOrderMark(*bytes, doc.encoding()))
+        // A file without byte-order mark whose first bytes read as one (a first key named
+        // U+FEFF, or undecodable bytes FF FE brought to the top by the reversed key
+        // order), or a UTF-16 file without mark that no longer looks like one, would open
+        // as another encoding next time, and a save from there would garble it.
+        switch (EncodingDetector::readsBackAs(*bytes, doc.encoding())) {
+        case EncodingDetector::ReadBack::Same:
             return true;
-        if (error)
-            *error = u"第 1 行：文件将以字节顺序标记的字节开头，再次打开时会被当作另一种编码读取"_s;
+        case EncodingDetector::ReadBack::ByteOrderMark:
+            if (error)
+                *error = u"第 1 行：文件将以字节顺序标记的字节开头，再次打开时会被当作另一种编码读取"_s;
+            break;
+        case EncodingDetector::ReadBack::Other:
+            if (error)
+                *error = u"文件中的英文字符太少，再次打开时将认不出它的编码 %1，会被当作另一种编码读取"_s.arg(
+                        TextCodec::encodingName(doc.encoding()));
+            break;
+        }
     }
     bytes->clear();
     return false;

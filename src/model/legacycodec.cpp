@@ -2,6 +2,7 @@
 
 #include "textcodec.h"
 
+#include <algorithm>
 #include <cstring>
 
 #ifdef Q_OS_WIN
@@ -78,6 +79,36 @@ int LegacyCodec::sequenceLength(const uchar *s, const uchar *end)
 }
 #endif
 
+bool LegacyCodec::keepsLines(QByteArrayView bytes)
+{
+    const char *s = bytes.data();
+    const char *const end = s + bytes.size();
+    auto find = [end](const char *from, const char *to, char c) {
+        const void *hit = std::memchr(from, c, size_t(to - from));
+        return hit ? static_cast<const char *>(hit) : end;
+    };
+    // The next LF is kept between lines, so that a file of lone CRs is scanned once.
+    const char *lf = s < end ? find(s, end, '\n') : end;
+    while (s < end) {
+        if (lf < s)
+            lf = find(s, end, '\n');
+        // CR and LF are never part of a sequence, so lines are the same as in the text.
+        const char *lineEnd = std::min(find(s, lf, '\r'), lf);
+        if (lineEnd - s >= 2 && *s == '[' && lineEnd[-1] == ']'
+            && !std::memchr(s, '=', size_t(lineEnd - s))) {
+            // Only such a line is walked: is its "]" the start of a character?
+            const auto *q = reinterpret_cast<const uchar *>(s);
+            const auto *last = reinterpret_cast<const uchar *>(lineEnd - 1);
+            while (q < last)
+                q += std::max(1, sequenceLength(q, last + 1));
+            if (q != last)
+                return false;
+        }
+        s = lineEnd + 1;
+    }
+    return true;
+}
+
 LegacyCodec::LegacyCodec() : m_decoder(makeDecoder()), m_encoder(makeEncoder()) {}
 
 void LegacyCodec::restart()
@@ -93,12 +124,16 @@ void LegacyCodec::restart()
         m_encoder.resetState();
 }
 
-void LegacyCodec::appendEscapes(QByteArrayView bytes, QString *out)
+qsizetype LegacyCodec::appendEscapes(QByteArrayView bytes, QString *out)
 {
     // An ASCII byte inside a broken sequence is still that character; escapes are
     // kept for the bytes 80..FF, which is all that an escape can stand for.
-    for (char b : bytes)
+    qsizetype escapes = 0;
+    for (char b : bytes) {
+        escapes += uchar(b) >= 0x80;
         out->append(QChar(char16_t(uchar(b) < 0x80 ? uchar(b) : 0xDC00 + uchar(b))));
+    }
+    return escapes;
 }
 
 bool LegacyCodec::decodeRun(QByteArrayView run, QString *out)
@@ -118,8 +153,9 @@ bool LegacyCodec::decodeRun(QByteArrayView run, QString *out)
     return true;
 }
 
-QString LegacyCodec::decode(QByteArrayView bytes)
+QString LegacyCodec::decode(QByteArrayView bytes, qsizetype *escaped)
 {
+    qsizetype escapes = 0;
     QString out;
     out.reserve(bytes.size());
     const auto *begin = reinterpret_cast<const uchar *>(bytes.data());
@@ -139,7 +175,7 @@ QString LegacyCodec::decode(QByteArrayView bytes)
             } else {
                 const QByteArrayView seq(q, len);
                 if (!decodeRun(seq, &out))
-                    appendEscapes(seq, &out);
+                    escapes += appendEscapes(seq, &out);
             }
             q += len;
         }
@@ -150,7 +186,7 @@ QString LegacyCodec::decode(QByteArrayView bytes)
         const int len = sequenceLength(s, end);
         if (len == 0) {
             flush(s);
-            appendEscapes(QByteArrayView(s, 1), &out);
+            escapes += appendEscapes(QByteArrayView(s, 1), &out);
             run = ++s;
             continue;
         }
@@ -161,6 +197,8 @@ QString LegacyCodec::decode(QByteArrayView bytes)
         }
     }
     flush(end);
+    if (escaped)
+        *escaped = escapes;
     return out;
 }
 

@@ -22,7 +22,14 @@ public:
 
     static QString name();
 
-    QString decode(QByteArrayView bytes);
+    // True when reading bytes in the code page loses no line: no line that starts with
+    // "[", ends in "]" and holds no "=" has its "]" taken into the character before it
+    // (it would be neither a header nor a key). A line with "=" stays a key either way.
+    // Only such lines are walked sequence by sequence; nothing is decoded.
+    static bool keepsLines(QByteArrayView bytes);
+
+    // *escaped (when given) is set to how many bytes became escapes.
+    QString decode(QByteArrayView bytes, qsizetype *escaped = nullptr);
     // Appends to *out; on failure returns false with *badPos at the first character
     // that cannot be represented (out then holds a partial result).
     bool encode(QStringView text, QByteArray *out, qsizetype *badPos);
@@ -38,7 +45,8 @@ private:
     // bytes; false when it does not.
     bool decodeRun(QByteArrayView run, QString *out);
     bool encodeRun(QStringView run, QByteArray *out);
-    static void appendEscapes(QByteArrayView bytes, QString *out);
+    // Returns how many escapes it appended.
+    static qsizetype appendEscapes(QByteArrayView bytes, QString *out);
 
     QStringDecoder m_decoder;
     QStringEncoder m_encoder;

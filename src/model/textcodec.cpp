@@ -1,6 +1,8 @@
 #include "textcodec.h"
 
+#include "encodingdetector.h"
 #include "legacycodec.h"
+#include "singlebytecodec.h"
 
 #include <algorithm>
 #include <cstring>
@@ -193,6 +195,39 @@ bool TextCodec::isValidUtf8(QByteArrayView bytes, bool *ascii)
     return true;
 }
 
+bool TextCodec::isMostlyUtf8(QByteArrayView bytes, bool *ascii)
+{
+    if (isValidUtf8(bytes, ascii))
+        return true;
+    *ascii = false;
+    const auto *s = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *const end = s + bytes.size();
+    qsizetype sequences = 0;
+    qsizetype invalid = 0;
+    while (s < end) {
+        if (*s < 0x80) {
+            ++s;
+            continue;
+        }
+        char32_t cp = 0;
+        const int len = utf8Sequence(s, end, &cp);
+        if (len > 0) {
+            ++sequences;
+            s += len;
+            continue;
+        }
+        ++invalid;
+        ++s;
+        // The rest of the file holds at most one sequence per two bytes: stop as soon as
+        // even that could not make up for the bytes that failed, or as soon as a
+        // legacy file shows itself by dozens of them (its first few kilobytes).
+        const qsizetype needed = kUtf8SequencesPerInvalidByte * invalid;
+        if (sequences + (end - s) / 2 < needed || (invalid >= kUtf8JudgedAfter && sequences < needed))
+            return false;
+    }
+    return sequences >= kUtf8SequencesPerInvalidByte * invalid;
+}
+
 QByteArray TextCodec::byteOrderMark(TextEncoding encoding)
 {
     switch (encoding) {
@@ -202,8 +237,7 @@ QByteArray TextCodec::byteOrderMark(TextEncoding encoding)
         return QByteArray("\xFF\xFE", 2);
     case TextEncoding::Utf16BeBom:
         return QByteArray("\xFE\xFF", 2);
-    case TextEncoding::Utf8:
-    case TextEncoding::Legacy:
+    default:
         break;
     }
     return {};
@@ -216,13 +250,17 @@ QString TextCodec::encodingName(TextEncoding encoding)
     case TextEncoding::Utf8Bom:
         return u"UTF-8"_s;
     case TextEncoding::Utf16LeBom:
+    case TextEncoding::Utf16Le:
         return u"UTF-16LE"_s;
     case TextEncoding::Utf16BeBom:
+    case TextEncoding::Utf16Be:
         return u"UTF-16BE"_s;
     case TextEncoding::Legacy:
+        return LegacyCodec::name();
+    default:
         break;
     }
-    return LegacyCodec::name();
+    return SingleByteCodec::name(encoding);
 }
 
 DecodedText TextCodec::decodeFile(QByteArrayView bytes)
@@ -233,19 +271,7 @@ DecodedText TextCodec::decodeFile(QByteArrayView bytes)
         if (startsWith(bytes, bom))
             return {decode(bytes.sliced(bom.size()), marked), marked};
     }
-
-    // Checked before decoding, so that a legacy file is never decoded as UTF-8 first (a
-    // UTF-16 unit for each of its bytes, only to be thrown away).
-    DecodedText result;
-    bool ascii = false;
-    if (isValidUtf8(bytes, &ascii)) {
-        decodeUtf8Bytes(bytes, &result.text);
-        result.encoding = ascii ? defaultNewFileEncoding() : TextEncoding::Utf8;
-        return result;
-    }
-    result.encoding = TextEncoding::Legacy;
-    result.text = decode(bytes, TextEncoding::Legacy);
-    return result;
+    return EncodingDetector::decode(bytes);
 }
 
 QString TextCodec::decode(QByteArrayView bytes, TextEncoding encoding)
@@ -258,14 +284,19 @@ QString TextCodec::decode(QByteArrayView bytes, TextEncoding encoding)
         return text;
     }
     case TextEncoding::Utf16LeBom:
+    case TextEncoding::Utf16Le:
         return decodeUtf16(bytes, false);
     case TextEncoding::Utf16BeBom:
+    case TextEncoding::Utf16Be:
         return decodeUtf16(bytes, true);
-    case TextEncoding::Legacy:
+    case TextEncoding::Legacy: {
+        LegacyCodec legacy;
+        return legacy.decode(bytes);
+    }
+    default:
         break;
     }
-    LegacyCodec legacy;
-    return legacy.decode(bytes);
+    return SingleByteCodec::decode(bytes, encoding);
 }
 
 bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out, QString *error,
@@ -275,6 +306,7 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
     out->append(byteOrderMark(encoding));
     qsizetype bad = -1;
     bool ok = true;
+    bool escapeJoins = false;
     switch (encoding) {
     case TextEncoding::Utf8:
     case TextEncoding::Utf8Bom:
@@ -282,15 +314,20 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
         break;
     case TextEncoding::Utf16LeBom:
     case TextEncoding::Utf16BeBom:
-        encodeUtf16(text, encoding == TextEncoding::Utf16BeBom, out);
+    case TextEncoding::Utf16Le:
+    case TextEncoding::Utf16Be:
+        encodeUtf16(text, encoding == TextEncoding::Utf16BeBom || encoding == TextEncoding::Utf16Be, out);
         break;
     case TextEncoding::Legacy: {
         LegacyCodec legacy;
         ok = legacy.encode(text, out, &bad);
         break;
     }
+    default:
+        ok = SingleByteCodec::encode(text, encoding, out, &bad);
+        break;
     }
-    if (ok && encoding != TextEncoding::Utf16LeBom && encoding != TextEncoding::Utf16BeBom) {
+    if (ok && !isUtf16(encoding)) {
         // An escape is a byte that did not decode where it was read. After an edit it may
         // stand next to bytes that make it part of a valid sequence, and the file would
         // read back as other text: that text cannot be saved as it is.
@@ -303,6 +340,7 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
                 const auto diff = std::mismatch(text.begin(), text.end(), back.begin(), back.end());
                 bad = std::min(qsizetype(diff.first - text.begin()), text.size() - 1);
                 ok = false;
+                escapeJoins = true;
             }
         }
     }
@@ -312,7 +350,12 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
     out->truncate(start);
     if (badPos)
         *badPos = bad;
-    if (error) {
+    if (error && escapeJoins) {
+        // The code of an escape means nothing to a user; what they see is U+FFFD.
+        *error = u"文字中有文件的编码 %1 无法读取的字节（显示为 �），它们和旁边的文字连在一起，"
+                 "保存后会读成别的文字。请删除这些 �，或把它们改成正确的文字后再保存"_s
+                         .arg(encodingName(encoding));
+    } else if (error) {
         const char32_t cp = text[bad].isHighSurrogate() && bad + 1 < text.size()
                                     && text[bad + 1].isLowSurrogate()
                                 ? QChar::surrogateToUcs4(text[bad], text[bad + 1])

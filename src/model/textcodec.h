@@ -23,12 +23,9 @@ struct DecodedText
 class TextCodec
 {
 public:
-    // Works out the encoding of a file and decodes it:
-    // - a UTF-8 byte-order mark means UTF-8, a UTF-16 one (FF FE or FE FF) UTF-16; the
-    //   mark is not part of the text;
-    // - otherwise bytes that are strictly valid UTF-8 and not all ASCII are UTF-8;
-    // - otherwise the legacy code page (GB18030; the ANSI code page on Windows). A file of
-    //   ASCII bytes only reads the same in both and gets defaultNewFileEncoding().
+    // Works out the encoding of a file and decodes it: a UTF-8 byte-order mark means
+    // UTF-8, a UTF-16 one (FF FE or FE FF) UTF-16, and the mark is not part of the text;
+    // without a mark EncodingDetector::decode() chooses.
     static DecodedText decodeFile(QByteArrayView bytes);
 
     // Decodes bytes that carry no byte-order mark in the given encoding. For UTF-16 an
@@ -40,20 +37,30 @@ public:
     // *out. Fails when a character cannot be represented in the encoding (in UTF-8 and
     // GB18030 only a lone surrogate that is no escape) or when an escape's byte would
     // join the bytes beside it into a character and so read back as other text: *out is
-    // then as it was, *error names the character and *badPos (when given) is its
+    // then as it was, *error names the character (or says that undecodable bytes, shown
+    // as U+FFFD, stand next to text they would join) and *badPos (when given) is its
     // position in text (the first that would read back differently).
     static bool encode(QStringView text, TextEncoding encoding, QByteArray *out,
                        QString *error, qsizetype *badPos = nullptr);
 
-    // True when bytes are strictly valid UTF-8 as decodeFile() judges it (no escapes
-    // needed); *ascii tells whether every byte is below 0x80.
+    // True when bytes are strictly valid UTF-8 (no escapes needed); *ascii tells whether
+    // every byte is below 0x80.
     static bool isValidUtf8(QByteArrayView bytes, bool *ascii);
+    // True when bytes are UTF-8 with at most one byte that starts no valid sequence for
+    // every kUtf8SequencesPerInvalidByte valid multi-byte sequences: a UTF-8 file with a
+    // few stray bytes (kept as escapes), which GBK text never comes near (it forms one
+    // valid sequence for every four to eight bytes that fail). The ratio must also hold
+    // where the kUtf8JudgedAfter-th stray byte is found, so that a legacy file is told
+    // apart in its first few kilobytes.
+    static bool isMostlyUtf8(QByteArrayView bytes, bool *ascii);
+    static constexpr qsizetype kUtf8SequencesPerInvalidByte = 8;
+    static constexpr qsizetype kUtf8JudgedAfter = 64;
     // Decodes UTF-8 into *out (replacing its text, reusing its capacity), with escapes
     // for bytes that start no valid sequence. Returns how many bytes became escapes.
     static qsizetype decodeUtf8(QByteArrayView bytes, QString *out);
 
     static QByteArray byteOrderMark(TextEncoding encoding);
-    // A short name for messages: "UTF-8", "UTF-16LE", "GB18030", ...
+    // A short name for messages: "UTF-8", "UTF-16LE", "GB18030", "Windows-1251", ...
     static QString encodingName(TextEncoding encoding);
     // True for the characters that stand for an undecodable byte.
     static bool isEscape(char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; }

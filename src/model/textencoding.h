@@ -8,6 +8,13 @@ enum class TextEncoding {
     Utf16LeBom,  // UTF-16 little endian with byte-order mark
     Utf16BeBom,  // UTF-16 big endian with byte-order mark
     Legacy,      // the system ANSI code page on Windows, GB18030 elsewhere
+    Utf16Le,     // UTF-16 little endian without byte-order mark
+    Utf16Be,     // UTF-16 big endian without byte-order mark
+    // Single-byte code pages: every byte is one character.
+    Windows1252, // Western European (a superset of Latin-1)
+    Windows1251, // Cyrillic
+    Windows1250, // Central European
+    Koi8R,       // Cyrillic, as older Unix systems wrote it
 };
 
 // The encoding of a document that was never read from a file.
@@ -18,4 +25,15 @@ constexpr TextEncoding defaultNewFileEncoding()
 #else
     return TextEncoding::Utf8;
 #endif
+}
+
+constexpr bool isUtf16(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf16LeBom || encoding == TextEncoding::Utf16BeBom
+        || encoding == TextEncoding::Utf16Le || encoding == TextEncoding::Utf16Be;
+}
+
+constexpr bool isSingleByte(TextEncoding encoding)
+{
+    return encoding >= TextEncoding::Windows1252;
 }

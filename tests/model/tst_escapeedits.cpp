@@ -22,16 +22,16 @@ private slots:
         QTest::addColumn<bool>("editName");
         QTest::addColumn<QString>("remove"); // taken out of the text, or
         QTest::addColumn<QString>("append"); // added at its end
-        QTest::addColumn<QString>("blamed");
+        QTest::addColumn<QString>("blamed"); // the key the message names
         // 81 3D is no sequence, so 81 stays an escape; 81 40 would be one.
         QTest::newRow("gb18030: ASCII typed after an escape")
-            << u"gb18030_escape_then_ascii"_s << true << QString() << u"@"_s << u"U+DC81"_s;
+            << u"gb18030_escape_then_ascii"_s << true << QString() << u"@"_s << u"节“S”的键“�@”"_s;
         // 81 30 78 is no sequence; without the x, 81 30 81 30 is U+0080.
         QTest::newRow("gb18030: text between escapes deleted")
-            << u"gb18030_escapes_around_text"_s << false << u"x"_s << QString() << u"U+DC81"_s;
+            << u"gb18030_escapes_around_text"_s << false << u"x"_s << QString() << u"节“S”的键“k”"_s;
         // E4 78 BD A0 has three stray bytes; without the x, E4 BD A0 is a character.
         QTest::newRow("utf-8: text between escapes deleted")
-            << u"utf8_escapes_apart"_s << false << u"x"_s << QString() << u"U+DCE4"_s;
+            << u"utf8_escapes_apart"_s << false << u"x"_s << QString() << u"节“S”的键“k”"_s;
     }
 
     void editNextToEscape()
@@ -66,7 +66,10 @@ private slots:
 
         QString error;
         QVERIFY(!WriteIniFile(doc, path, &error));
-        QVERIFY2(error.contains(u"第 2 行"_s) && error.contains(blamed), qPrintable(error));
+        // The message names the key, says what the U+FFFD shown there are and what to do.
+        QVERIFY2(error.contains(u"第 2 行"_s) && error.contains(blamed) && error.contains(u"无法读取的字节（显示为 �）"_s)
+                         && error.contains(u"请删除这些 �"_s) && !error.contains(u"U+DC"_s),
+                 qPrintable(error));
         QCOMPARE(TestFiles::readBytes(path), original);
         QCOMPARE(TestFiles::entries(dir.path()), QStringList{u"target.ini"_s});
     }

@@ -52,6 +52,19 @@ private:
         return out;
     }
 
+    // A save of doc over an existing file fails with a reason that holds `reason`, and
+    // the file stays as it was.
+    static void refusedSave(const IniDocument &doc, const QString &reason)
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"target.ini"_s);
+        QVERIFY(TestFiles::writeBytes(path, oldBytes()));
+        QString error;
+        QVERIFY(!WriteIniFile(doc, path, &error));
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        QCOMPARE(TestFiles::readBytes(path), oldBytes());
+    }
+
     static const QByteArray &oldBytes()
     {
         static const QByteArray bytes("[Old]\r\nkeep=me\r\n");
@@ -188,9 +201,15 @@ private slots:
     {
         QTest::addColumn<TextEncoding>("encoding");
         QTest::addColumn<QString>("name");
-        QTest::newRow("utf-8") << TextEncoding::Utf8 << u"UTF-8"_s;
-        QTest::newRow("utf-8 with mark") << TextEncoding::Utf8Bom << u"UTF-8"_s;
-        QTest::newRow("legacy") << TextEncoding::Legacy << u"GB18030"_s;
+        QTest::addColumn<QString>("blamed");
+        QTest::addColumn<QString>("where");
+        const QString surrogate = u"U+D800"_s;
+        const QString badKey = u"第 3 行，节“S”的键“bad”"_s;
+        QTest::newRow("utf-8") << TextEncoding::Utf8 << u"UTF-8"_s << surrogate << badKey;
+        QTest::newRow("utf-8 with mark") << TextEncoding::Utf8Bom << u"UTF-8"_s << surrogate << badKey;
+        QTest::newRow("legacy") << TextEncoding::Legacy << u"GB18030"_s << surrogate << badKey;
+        QTest::newRow("windows-1252: Chinese") << TextEncoding::Windows1252 << u"Windows-1252"_s
+                                               << u"“你”(U+4F60)"_s << u"第 2 行，节“S”的键“ok”"_s;
     }
 
     // A character the encoding cannot hold fails the save before anything is written.
@@ -198,6 +217,8 @@ private slots:
     {
         QFETCH(TextEncoding, encoding);
         QFETCH(QString, name);
+        QFETCH(QString, blamed);
+        QFETCH(QString, where);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"target.ini"_s);
         QVERIFY(TestFiles::writeBytes(path, oldBytes()));
@@ -208,8 +229,7 @@ private slots:
         doc.appendRow(member, KeyRow(u"bad"_s, u"a"_s + QChar(0xD800) + u"b"_s));
         QString error;
         QVERIFY(!WriteIniFile(doc, path, &error));
-        QVERIFY2(error.contains(u"U+D800"_s) && error.contains(name) && error.contains(u"第 3 行"_s),
-                 qPrintable(error));
+        QVERIFY2(error.contains(blamed) && error.contains(name) && error.contains(where), qPrintable(error));
         QCOMPARE(TestFiles::readBytes(path), oldBytes());
         QCOMPARE(TestFiles::entries(dir.path()), QStringList{u"target.ini"_s});
     }
@@ -221,6 +241,9 @@ private slots:
         QTest::newRow("utf-8, name starts with U+FEFF") << TextEncoding::Utf8 << QString(QChar(0xFEFF)) + u"k"_s;
         QTest::newRow("legacy, undecodable FF FE") << TextEncoding::Legacy
                                                    << QString(QChar(0xDCFF)) + QChar(0xDCFE);
+        QTest::newRow("utf-16le without mark, name starts with U+FEFF")
+            << TextEncoding::Utf16Le << QString(QChar(0xFEFF)) + u"k"_s;
+        QTest::newRow("windows-1252, name starts with ï»¿") << TextEncoding::Windows1252 << u"ï»¿k"_s;
     }
 
     // A file without byte-order mark must not start with one: it would open as another
@@ -229,22 +252,57 @@ private slots:
     {
         QFETCH(TextEncoding, encoding);
         QFETCH(QString, firstName);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(u"target.ini"_s);
-        QVERIFY(TestFiles::writeBytes(path, oldBytes()));
         IniDocument doc;
         doc.setEncoding(encoding);
         doc.appendRow(0, KeyRow(firstName, u"v"_s));
-        QString error;
-        QVERIFY(!WriteIniFile(doc, path, &error));
-        QVERIFY2(error.contains(u"第 1 行"_s), qPrintable(error));
-        QCOMPARE(TestFiles::readBytes(path), oldBytes());
+        refusedSave(doc, u"第 1 行"_s);
 
         // Further down the file the same text is harmless.
         IniDocument later;
         later.setEncoding(encoding);
         later.appendRow(later.addSection(u"S"_s), KeyRow(firstName, u"v"_s));
-        QVERIFY2(WriteIniFile(later, path, &error), qPrintable(error));
+        QTemporaryDir dir;
+        QString error;
+        QVERIFY2(WriteIniFile(later, dir.filePath(u"later.ini"_s), &error), qPrintable(error));
+    }
+
+    void otherEncodingOnReading_data()
+    {
+        QTest::addColumn<TextEncoding>("encoding");
+        QTest::addColumn<QString>("data");
+        // An INI file is recognised as UTF-16 without mark by its ASCII characters.
+        QTest::newRow("utf-16le without mark, nearly all Chinese")
+            << TextEncoding::Utf16Le << QString(200, QChar(0x503C));
+        QTest::newRow("utf-16be without mark, nearly all Chinese")
+            << TextEncoding::Utf16Be << QString(200, QChar(0x503C));
+        // Zero bytes at every other place of an 8-bit file would make it UTF-16.
+        QTest::newRow("utf-8, zero characters at every other place")
+            << TextEncoding::Utf8 << QString::fromLatin1("\0a\0a\0a\0a", 8);
+    }
+
+    // A file that would open as another encoding, its lines garbled, is not written.
+    void otherEncodingOnReading()
+    {
+        QFETCH(TextEncoding, encoding);
+        QFETCH(QString, data);
+        IniDocument doc;
+        doc.setEncoding(encoding);
+        doc.appendRow(doc.addSection(u"值"_s), KeyRow(u"k"_s, data));
+        refusedSave(doc, TextCodec::encodingName(encoding));
+
+        // With a few keys more of ASCII text the file is recognised again.
+        for (int i = 0; i < 4; ++i)
+            doc.appendRow(2, KeyRow(u"key%1"_s.arg(i), u"value"_s));
+        if (isUtf16(encoding)) {
+            QTemporaryDir dir;
+            const QString path = dir.filePath(u"target.ini"_s);
+            QString error;
+            QVERIFY2(WriteIniFile(doc, path, &error), qPrintable(error));
+            IniDocument back;
+            QCOMPARE(ReadIniFile(back, path), ReadResult::Ok);
+            QCOMPARE(back.encoding(), encoding);
+            QCOMPARE(back.list(2)->count(), 5);
+        }
     }
 
     void failedWrite_data()

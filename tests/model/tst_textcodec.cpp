@@ -3,6 +3,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(TextEncoding)
@@ -36,6 +38,25 @@ private slots:
         QTest::newRow("utf-16 odd byte, big endian")
             << QByteArray("\xFE\xFF\0k\0=\0v\x42", 9) << TextEncoding::Utf16BeBom
             << u"k=v"_s + QChar(0x4200);
+        QTest::newRow("utf-16le without mark") << QByteArray("k\0=\0\x7D\x59", 6) << TextEncoding::Utf16Le
+                                                << u"k=好"_s;
+        QTest::newRow("utf-16be without mark, odd byte")
+            << QByteArray("\0[\0a\0]\0\r\0\n\x42", 11) << TextEncoding::Utf16Be << u"[a]\r\n"_s + QChar(0x4200);
+        QTest::newRow("a zero byte is no utf-16") << QByteArray("[a]\r\nk=\0v\r\n", 11)
+                                                  << defaultNewFileEncoding() << u"[a]\r\nk=\0v\r\n"_s;
+        QTest::newRow("utf-8, a stray byte beside eight characters")
+            << u"[中文字符]\r\n测试=八个"_s.toUtf8() + "\xE9" << TextEncoding::Utf8
+            << u"[中文字符]\r\n测试=八个\xDCE9"_s;
+        QTest::newRow("gbk that holds a valid utf-8 sequence")
+            << QByteArray("\xC2\xBC=\xC4\xE3\xBA\xC3") << TextEncoding::Legacy << u"录=你好"_s;
+        QTest::newRow("more than a few undecodable bytes: single-byte")
+            << QByteArray("a=\x80\n").repeated(9) << TextEncoding::Windows1252 << u"a=€\n"_s.repeated(9);
+        QTest::newRow("a few undecodable bytes: legacy")
+            << QByteArray("a=\x80\n").repeated(8) << TextEncoding::Legacy << u"a=\xDC80\n"_s.repeated(8);
+        QTest::newRow("a header's ] taken by the code page: single-byte")
+            << QByteArray("[Caf\xE9]\r\n") << TextEncoding::Windows1252 << u"[Café]\r\n"_s;
+        QTest::newRow("the ] taken in a key line: legacy")
+            << QByteArray("[x=\x95]") << TextEncoding::Legacy << u"[x=昡"_s;
     }
 
     // The encoding is worked out from the bytes, and the mark is not part of the text.
@@ -49,8 +70,7 @@ private slots:
         QCOMPARE(decoded.text, text);
         QByteArray back;
         QVERIFY(TextCodec::encode(decoded.text, decoded.encoding, &back, nullptr));
-        const bool utf16 = encoding == TextEncoding::Utf16LeBom || encoding == TextEncoding::Utf16BeBom;
-        if (!utf16 || bytes.size() % 2 == 0)
+        if (!isUtf16(encoding) || bytes.size() % 2 == 0)
             QCOMPARE(back, bytes);
         else // the odd byte is kept, followed by the zero byte that completed it
             QCOMPARE(back, bytes + '\0');
@@ -62,6 +82,10 @@ private slots:
         QTest::newRow("utf-8") << TextEncoding::Utf8;
         QTest::newRow("legacy") << TextEncoding::Legacy;
         QTest::newRow("utf-16le") << TextEncoding::Utf16LeBom;
+        QTest::newRow("utf-16be without mark") << TextEncoding::Utf16Be;
+        QTest::newRow("windows-1252") << TextEncoding::Windows1252;
+        QTest::newRow("windows-1251") << TextEncoding::Windows1251;
+        QTest::newRow("koi8-r") << TextEncoding::Koi8R;
     }
 
     // Whatever the bytes, decoding and encoding again gives them back: bytes the
@@ -81,7 +105,7 @@ private slots:
                 else
                     bytes += char(random.bounded(256));
             }
-            if (encoding == TextEncoding::Utf16LeBom && bytes.size() % 2)
+            if (isUtf16(encoding) && bytes.size() % 2)
                 bytes.chop(1);
             const QString text = TextCodec::decode(bytes, encoding);
             QByteArray back;
@@ -120,7 +144,7 @@ private slots:
     }
 
     // A character the encoding cannot hold fails with its position and a reason that
-    // names it; nothing is appended.
+    // names it (or says what the undecodable bytes are); nothing is appended.
     void unrepresentable()
     {
         QFETCH(TextEncoding, encoding);
@@ -132,7 +156,12 @@ private slots:
         QVERIFY(!TextCodec::encode(text, encoding, &out, &error, &pos));
         QCOMPARE(out, QByteArray("kept"));
         QCOMPARE(pos, badPos);
-        QVERIFY2(error.contains(u"U+%1"_s.arg(text[badPos].unicode(), 4, 16).toUpper()), qPrintable(error));
+        // Escapes that would join text are what the user sees as U+FFFD, not codes.
+        const bool escapes = std::any_of(text.begin(), text.end(),
+                                         [](QChar c) { return TextCodec::isEscape(c.unicode()); });
+        const QString named = escapes ? u"无法读取的字节（显示为 �）"_s
+                                      : u"U+%1"_s.arg(text[badPos].unicode(), 4, 16).toUpper();
+        QVERIFY2(error.contains(named), qPrintable(error));
     }
 
     // UTF-16 copies code units: a lone surrogate read from such a file goes back as is.

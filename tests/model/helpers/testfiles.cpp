@@ -67,6 +67,12 @@ static QString encodingName(TextEncoding encoding)
     case TextEncoding::Utf16LeBom: return u"utf16le-bom"_s;
     case TextEncoding::Utf16BeBom: return u"utf16be-bom"_s;
     case TextEncoding::Legacy: return u"legacy"_s;
+    case TextEncoding::Utf16Le: return u"utf16le"_s;
+    case TextEncoding::Utf16Be: return u"utf16be"_s;
+    case TextEncoding::Windows1252: return u"windows-1252"_s;
+    case TextEncoding::Windows1251: return u"windows-1251"_s;
+    case TextEncoding::Windows1250: return u"windows-1250"_s;
+    case TextEncoding::Koi8R: return u"koi8-r"_s;
     }
     return {};
 }
