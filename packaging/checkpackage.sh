@@ -36,6 +36,11 @@ done
 
 program=$root/bin/tarnwick
 [ -x "$program" ] || fail "missing from the package: /usr/bin/tarnwick"
+# A packaged program finds its libraries where the system keeps them, not through a
+# search path of its own.
+if command -v readelf >/dev/null && readelf -d "$program" | grep -q -E 'RPATH|RUNPATH'; then
+    fail "/usr/bin/tarnwick carries a library search path"
+fi
 
 output=$(QT_QPA_PLATFORM=offscreen timeout 30 "$program" --version) || fail "tarnwick --version: exit $?"
 echo "tarnwick --version: $output"

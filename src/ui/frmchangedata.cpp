@@ -53,7 +53,6 @@ frmChangeData::frmChangeData(QWidget *owner, const ValueEditRequest &request,
       m_valueKind(request.valueKind)
 {
     setObjectName(u"frmChangeData"_s);
-    modApp::InitIcons();
     modApp::PrepareDialog(this, owner, u"查看/修改数值"_s, QSize(Twips(5775), Twips(3135)));
     createControls();
     loadRequest(request);

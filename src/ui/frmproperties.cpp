@@ -33,7 +33,6 @@ void setTextColour(QLabel *label, const QColor &colour)
 frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
 {
     setObjectName(u"frmProperties"_s);
-    modApp::InitIcons();
     modApp::PrepareDialog(this, owner, u"属性"_s, QSize(Twips(baseWidth), Twips(baseHeight)));
 
     auto *image = new QLabel(this);

@@ -3,9 +3,11 @@
 #include <memory>
 
 // Reads the Num, Caps and Scroll Lock states where the platform tells them: on X11
-// through XKB's named indicators, with libX11 loaded at run time so that the program
-// neither links nor needs it elsewhere. available() is false when the states cannot be
-// read (another platform, no display); the reads then answer false.
+// through XKB's named indicators, asked over the application's own X connection, with
+// the two libX11 calls resolved at run time so that the program neither links nor needs
+// libX11 elsewhere. Make it after the QGuiApplication. available() is false when the
+// states cannot be read (another platform, offscreen, a Qt without Xlib); the reads
+// then answer false.
 class LockKeyState
 {
 public:

@@ -8,19 +8,7 @@
 
 using namespace Qt::StringLiterals;
 
-// Q_INIT_RESOURCE cannot be used inside a namespace. Calling it also keeps the resource
-// object of this static library from being dropped by the linker.
-static void initIconResource()
-{
-    Q_INIT_RESOURCE(icons);
-}
-
 namespace modApp {
-
-void InitIcons()
-{
-    initIconResource();
-}
 
 void SetFlatEdge(QWidget *w)
 {

@@ -28,10 +28,6 @@ void PrepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSiz
 // (the primary screen without an owner). Call once the window has its final size.
 void CentreOnScreen(QWidget *window, QWidget *owner);
 
-// Registers the pictures under ":/icons/". The dialogs call it; a window that shows the
-// pictures without having made a dialog first calls it once at start. Harmless to repeat.
-void InitIcons();
-
 // The push-button font of the dialogs: 宋体 9 pt, or the nearest the system has.
 QFont DialogButtonFont();
 

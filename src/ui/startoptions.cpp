@@ -1,6 +1,7 @@
 #include "startoptions.h"
 
 #include "filenamecheck.h"
+#include "tarnwickversion.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -13,8 +14,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QString programVersion = u"0.1.0"_s;
-
 // The options QGuiApplication, QApplication and the X11 platform take from the command line.
 const QStringList qtValueOptions = {
     u"platform"_s, u"platformpluginpath"_s, u"platformtheme"_s, u"plugin"_s, u"qmljsdebugger"_s,
@@ -69,7 +68,7 @@ StartOptions StartOptions::parse(const QStringList &arguments,
     }
     if (parser.isSet(version)) {
         options.action = Action::Version;
-        options.message = u"%1 %2\n"_s.arg(program, programVersion);
+        options.message = u"%1 %2\n"_s.arg(program, QStringLiteral(TARNWICK_VERSION));
         return options;
     }
     const QStringList files = parser.positionalArguments();
