@@ -1,176 +1,21 @@
 #include "iniwriter.h"
 
+#include "documentscan.h"
+#include "filereplace.h"
 #include "inidocument.h"
+#include "memorybudget.h"
 #include "textcodec.h"
 
-#include <QSaveFile>
-
-#include <cstring>
+#include <new>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr QStringView kLineEnd = u"\r\n";
-
-// --- the general route: the whole file as UTF-16 text, then encoded ---
-
-void appendText(const KeyList::StoredText &t, QString &text)
-{
-    if (t.wide)
-        text += t.utf16;
-    else
-        text += t.latin1;
-}
-
-qsizetype rowsLength(const KeyList &keys)
-{
-    qsizetype n = 0;
-    for (qsizetype i = 0; i < keys.count(); ++i)
-        n += keys.storedName(i).size() + 1 + (keys.writesEmptyData(i) ? 0 : keys.storedData(i).size()) + 2;
-    return n;
-}
-
-void appendRows(const KeyList &keys, QString &text)
-{
-    for (qsizetype i = 0; i < keys.count(); ++i) {
-        appendText(keys.storedName(i), text);
-        text += u'=';
-        if (!keys.writesEmptyData(i))
-            appendText(keys.storedData(i), text);
-        text += kLineEnd;
-    }
-}
-
-// The whole file as text, built in one buffer of the exact size.
-QString documentText(const IniDocument &doc)
-{
-    const KeyList &rootKeys = *doc.list(0);
-    qsizetype length = rowsLength(rootKeys);
-    for (const auto &section : doc.sections())
-        length += section->name.size() + 4 + rowsLength(section->keys);
-
-    QString text;
-    text.reserve(length);
-    appendRows(rootKeys, text);
-    for (const auto &section : doc.sections()) {
-        text += u'[';
-        text += section->name;
-        text += u']';
-        text += kLineEnd;
-        appendRows(section->keys, text);
-    }
-    return text;
-}
-
-bool encodeText(const IniDocument &doc, QByteArray *bytes, QString *error)
-{
-    const QString text = documentText(doc);
-    QString reason;
-    qsizetype badPos = -1;
-    if (TextCodec::encode(text, doc.encoding(), bytes, &reason, &badPos))
-        return true;
-    if (error) {
-        const qsizetype line = QStringView(text).first(badPos).count(u'\n') + 1;
-        *error = u"第 %1 行：%2"_s.arg(line).arg(reason);
-    }
-    return false;
-}
-
-// --- the UTF-8 route: bytes written straight from the stored texts ---
-
-// Writes UTF-8 into a buffer sized beforehand for the whole file, so that each piece
-// is one copy and nothing is reallocated.
-class Utf8Out
-{
-public:
-    explicit Utf8Out(QByteArray *out) : m_out(out) {}
-    void start(qsizetype bound)
-    {
-        m_start = m_out->size();
-        m_out->resize(m_start + bound);
-        m_d = m_out->data() + m_start;
-    }
-    void put(char c) { *m_d++ = c; }
-    void put(const char *s, qsizetype n)
-    {
-        std::memcpy(m_d, s, size_t(n));
-        m_d += n;
-    }
-    // False when the text holds a character UTF-8 cannot hold (a lone surrogate).
-    bool put(const KeyList::StoredText &t)
-    {
-        if (t.ascii) {
-            put(t.latin1.data(), t.latin1.size());
-            return true;
-        }
-        m_text.clear();
-        appendText(t, m_text);
-        return put(QStringView(m_text));
-    }
-    bool put(QStringView text)
-    {
-        m_bytes.clear();
-        QString ignored;
-        if (!TextCodec::encode(text, TextEncoding::Utf8, &m_bytes, &ignored))
-            return false;
-        put(m_bytes.constData(), m_bytes.size());
-        return true;
-    }
-    void finish() { m_out->truncate(m_d - m_out->constData()); }
-
-private:
-    QByteArray *m_out;
-    qsizetype m_start = 0;
-    char *m_d = nullptr;
-    QString m_text;
-    QByteArray m_bytes;
-};
-
-bool encodeUtf8(const IniDocument &doc, QByteArray *bytes)
-{
-    // A bound of the file's size without a pass over the rows: a character stored in
-    // one byte takes at most two in UTF-8, one stored in two (UTF-16) at most three.
-    auto rowsBytes = [](const KeyList &keys) { return 2 * keys.storedBytes() + 3 * keys.count(); };
-    qsizetype size = rowsBytes(*doc.list(0));
-    for (const auto &section : doc.sections())
-        size += 3 * section->name.size() + 4 + rowsBytes(section->keys);
-
-    bytes->append(TextCodec::byteOrderMark(doc.encoding()));
-    Utf8Out out(bytes);
-    out.start(size);
-    auto putRows = [&](const KeyList &keys) {
-        for (qsizetype i = 0; i < keys.count(); ++i) {
-            if (!out.put(keys.storedName(i)))
-                return false;
-            out.put('=');
-            if (!keys.writesEmptyData(i) && !out.put(keys.storedData(i)))
-                return false;
-            out.put("\r\n", 2);
-        }
-        return true;
-    };
-    if (!putRows(*doc.list(0)))
-        return false;
-    for (const auto &section : doc.sections()) {
-        out.put('[');
-        if (!out.put(QStringView(section->name)))
-            return false;
-        out.put("]\r\n", 3);
-        if (!putRows(section->keys))
-            return false;
-    }
-    out.finish();
-    return true;
-}
-
-} // namespace
-
-namespace {
 // A file without byte-order mark whose first bytes read as one would open as another
 // encoding next time (a first key named U+FEFF, or undecodable bytes FF FE brought to
 // the top by the reversed key order), and a save from there would garble it.
-bool startsLikeByteOrderMark(const QByteArray &bytes, TextEncoding encoding)
+bool startsLikeByteOrderMark(QByteArrayView bytes, TextEncoding encoding)
 {
     if (encoding != TextEncoding::Utf8 && encoding != TextEncoding::Legacy)
         return false;
@@ -178,55 +23,190 @@ bool startsLikeByteOrderMark(const QByteArray &bytes, TextEncoding encoding)
         || bytes.startsWith("\xFE\xFF");
 }
 
-bool encodeBytes(const IniDocument &doc, QByteArray *bytes, QString *error)
+// Encodes the lines into a buffer of about a megabyte that goes to the sink whenever it
+// is full. ASCII texts of a UTF-8 file are copied as they are; everything else gathers
+// as text and is encoded a chunk at a time, so that an encoder is set up once per chunk
+// rather than once per line.
+class Encoder
 {
-    const TextEncoding encoding = doc.encoding();
-    if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8Bom) {
-        if (encodeUtf8(doc, bytes))
-            return true;
-        // A character UTF-8 cannot hold: the general route finds its line for the message.
-        bytes->clear();
+public:
+    Encoder(TextEncoding encoding, const ByteSink &sink, QString *error)
+        : m_encoding(encoding), m_sink(sink), m_error(error),
+          m_utf8(encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8Bom)
+    {
+        m_out.reserve(kPiece + 64);
+        m_out.append(TextCodec::byteOrderMark(encoding));
     }
-    return encodeText(doc, bytes, error);
+
+    bool put(const KeyList::StoredText &t)
+    {
+        if (m_utf8 && t.ascii && !t.wide && m_text.isEmpty()) {
+            m_out.append(t.latin1.data(), t.latin1.size());
+            return m_out.size() < kPiece || flush();
+        }
+        if (m_text.isEmpty())
+            m_chunkStartLine = m_lines;
+        if (t.wide)
+            m_text += t.utf16;
+        else
+            m_text += t.latin1;
+        return m_text.size() < kTextChunk || encodeText();
+    }
+    bool put(QStringView text)
+    {
+        if (m_text.isEmpty())
+            m_chunkStartLine = m_lines;
+        m_text += text;
+        return m_text.size() < kTextChunk || encodeText();
+    }
+    bool put(QLatin1StringView text)
+    {
+        KeyList::StoredText t;
+        t.latin1 = text;
+        t.ascii = true;
+        return put(t);
+    }
+    bool endLine()
+    {
+        const bool ok = put(QLatin1StringView("\r\n"));
+        ++m_lines;
+        return ok;
+    }
+    bool finish() { return (m_text.isEmpty() || encodeText()) && flush(); }
+    bool sinkFailed() const { return m_sinkFailed; }
+
+private:
+    static constexpr qsizetype kPiece = 1024 * 1024;
+    static constexpr qsizetype kTextChunk = 256 * 1024;
+
+    bool fail(const QString &reason)
+    {
+        if (m_error)
+            *m_error = reason;
+        return false;
+    }
+
+    bool encodeText()
+    {
+        // The mark was written once at the start; UTF-8 is encoded without one.
+        const TextEncoding encoding = m_utf8 ? TextEncoding::Utf8 : m_encoding;
+        const qsizetype markSize = TextCodec::byteOrderMark(encoding).size();
+        const qsizetype start = m_out.size();
+        QString reason;
+        qsizetype badPos = -1;
+        if (!TextCodec::encode(m_text, encoding, &m_out, &reason, &badPos)) {
+            const qsizetype line = m_chunkStartLine + QStringView(m_text).first(badPos).count(u'\n') + 1;
+            return fail(u"第 %1 行：%2"_s.arg(line).arg(reason));
+        }
+        if (markSize > 0)
+            m_out.remove(start, markSize);
+        m_text.clear();
+        return m_out.size() < kPiece || flush();
+    }
+
+    bool flush()
+    {
+        if (!m_checkedStart) {
+            m_checkedStart = true;
+            if (startsLikeByteOrderMark(m_out, m_encoding))
+                return fail(u"第 1 行：文件将以字节顺序标记的字节开头，再次打开时会被当作另一种编码读取"_s);
+        }
+        if (m_out.isEmpty())
+            return true;
+        if (!m_sink(m_out)) {
+            m_sinkFailed = true;
+            return false;
+        }
+        m_out.clear();
+        return true;
+    }
+
+    const TextEncoding m_encoding;
+    const ByteSink &m_sink;
+    QString *const m_error;
+    const bool m_utf8;
+    QByteArray m_out;
+    QString m_text;
+    qsizetype m_lines = 0;          // line ends put so far
+    qsizetype m_chunkStartLine = 0; // line ends put before m_text's first character
+    bool m_checkedStart = false;
+    bool m_sinkFailed = false;
+};
+
+bool putRows(Encoder &out, const KeyList &keys)
+{
+    for (qsizetype i = 0; i < keys.count(); ++i) {
+        if (!out.put(keys.storedName(i)) || !out.put(QLatin1StringView("=")))
+            return false;
+        if (!keys.writesEmptyData(i) && !out.put(keys.storedData(i)))
+            return false;
+        if (!out.endLine())
+            return false;
+    }
+    return true;
 }
+
+bool encodeLines(const IniDocument &doc, Encoder &out)
+{
+    if (!putRows(out, *doc.list(0)))
+        return false;
+    for (const auto &section : doc.sections()) {
+        if (!out.put(QLatin1StringView("[")) || !out.put(QStringView(section->name))
+            || !out.put(QLatin1StringView("]")) || !out.endLine() || !putRows(out, section->keys))
+            return false;
+    }
+    return out.finish();
+}
+
+bool refuse(QString *error, const QString &reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
+
 } // namespace
+
+bool EncodeIniDocument(const IniDocument &doc, const ByteSink &sink, QString *error)
+{
+    const DocumentScan scan = ScanDocument(doc);
+    if (!scan.lineBreak.isEmpty())
+        return refuse(error, scan.lineBreak);
+    Encoder out(doc.encoding(), sink, error);
+    return encodeLines(doc, out);
+}
 
 bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error)
 {
     bytes->clear();
-    if (encodeBytes(doc, bytes, error)) {
-        if (!startsLikeByteOrderMark(*bytes, doc.encoding()))
-            return true;
-        if (error)
-            *error = u"第 1 行：文件将以字节顺序标记的字节开头，再次打开时会被当作另一种编码读取"_s;
-    }
-    bytes->clear();
-    return false;
+    const bool ok = EncodeIniDocument(doc, [bytes](QByteArrayView piece) {
+        bytes->append(piece);
+        return true;
+    }, error);
+    if (!ok)
+        bytes->clear();
+    return ok;
 }
 
-bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error)
+bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, ReadBack *readBack)
 {
-    auto fail = [error](const QString &reason) {
-        if (error)
-            *error = reason;
-        return false;
-    };
-
-    QByteArray bytes;
-    if (!EncodeIniDocument(doc, &bytes, error))
-        return false;
-
-    // QSaveFile writes beside the target and renames over it on commit; it never falls
-    // back to writing the target in place, and it takes over the old file's permissions.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
+    try {
+        const DocumentScan scan = ScanDocument(doc);
+        if (!scan.lineBreak.isEmpty())
+            return refuse(error, scan.lineBreak);
+        const auto produce = [&doc](const ByteSink &sink, QString *reason) {
+            Encoder out(doc.encoding(), sink, reason);
+            return encodeLines(doc, out);
+        };
+        if (!ReplaceFileContent(path, produce, error))
+            return false;
+        if (readBack) {
+            readBack->exact = scan.readsBack;
+            readBack->encoding = scan.readEncoding;
+        }
+        return true;
+    } catch (const std::bad_alloc &) {
+        // Everything the write allocated is gone again, and a temporary file with it.
+        return refuse(error, OutOfMemoryWhileSaving());
     }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
 }
