@@ -17,11 +17,11 @@ namespace {
 qint64 procField(const char *file, const char *field)
 {
     QFile proc(QString::fromLatin1(file));
-    if (!proc.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!proc.open(QIODevice::ReadOnly))
         return -1;
+    // A /proc file reports a size of 0: read it whole rather than up to its "end".
     const QByteArray prefix = QByteArray(field) + ':';
-    while (!proc.atEnd()) {
-        const QByteArray line = proc.readLine();
+    for (const QByteArray &line : proc.readAll().split('\n')) {
         if (line.startsWith(prefix)) {
             const QByteArray value = line.mid(prefix.size()).trimmed();
             bool ok = false;

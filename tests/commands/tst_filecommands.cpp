@@ -9,6 +9,16 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_LINUX
+#  include <sys/resource.h>
+#  include <sys/socket.h>
+#  include <sys/stat.h>
+#  include <sys/sysmacros.h>
+#  include <sys/un.h>
+#  include <sys/wait.h>
+#  include <unistd.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -35,6 +45,87 @@ struct Snapshot
     bool operator==(const Snapshot &) const = default;
 };
 
+#ifdef Q_OS_LINUX
+// Makes a file system object that is no regular file at path: "fifo", "socket", or
+// "device" (a node with the numbers of /dev/null). False when this system or user
+// cannot make it.
+bool makeSpecial(const QString &kind, const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (kind == u"fifo"_s)
+        return mkfifo(native.constData(), 0600) == 0;
+    if (kind == u"device"_s)
+        return mknod(native.constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (size_t(native.size()) >= sizeof(address.sun_path))
+        return false;
+    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        close(fd);
+    return bound;
+}
+
+// The file type bits of what stands at path (symbolic links followed), or 0.
+mode_t fileType(const QString &path)
+{
+    struct stat st{};
+    return stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
+// Runs command in a child process whose address space may grow only `room` bytes beyond
+// what it uses now, then check with the limit lifted again; returns check's result, or
+// -1 when the child died.
+int withAddressSpaceRoom(qint64 room, const std::function<void()> &command,
+                         const std::function<int()> &check)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        QFile status(u"/proc/self/status"_s);
+        qint64 used = 0;
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : status.readAll().split('\n')) {
+                if (line.startsWith("VmSize:"))
+                    used = line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
+            }
+        }
+        rlimit limit{};
+        getrlimit(RLIMIT_AS, &limit);
+        const rlim_t unlimited = limit.rlim_cur;
+        limit.rlim_cur = rlim_t(used + room);
+        if (used == 0 || setrlimit(RLIMIT_AS, &limit) != 0)
+            _exit(99);
+        // Only the forking thread lives on here: the child must never return to the test.
+        try {
+            command();
+            limit.rlim_cur = unlimited;
+            setrlimit(RLIMIT_AS, &limit);
+            _exit(check());
+        } catch (...) {
+            _exit(98);
+        }
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+#endif
+
+// A file of `bytes` bytes of key lines: "key00000001=value of some length" lines, or,
+// dense, "k=" lines (far more rows per byte than a read is measured for).
+QByteArray keyLines(qsizetype bytes, bool dense)
+{
+    QByteArray out;
+    out.reserve(bytes + 64);
+    out += "[s]\r\n";
+    for (int i = 0; out.size() < bytes; ++i)
+        out += dense ? QByteArray("k=\n") : "key" + QByteArray::number(i) + "=value of some length\r\n";
+    return out;
+}
+
 } // namespace
 
 class TestFileCommands : public QObject
@@ -54,6 +145,8 @@ private slots:
     void failedWrite();
     void unreadableFile_data();
     void unreadableFile();
+    void tooLarge_data();
+    void tooLarge();
     void exitClosesWindow();
     void properties_data();
     void properties();
@@ -280,40 +373,159 @@ void TestFileCommands::failedWrite()
 
 void TestFileCommands::unreadableFile_data()
 {
-    QTest::addColumn<int>("command");
-    QTest::newRow("open") << 0;
-    QTest::newRow("refresh") << 1;
-    QTest::newRow("save as onto a folder") << 2;
+    QTest::addColumn<int>("command"); // 0 open, 1 refresh, 2 save as, 3 save
+    QTest::addColumn<QString>("target");
+    QTest::newRow("open") << 0 << u"folder"_s;
+    QTest::newRow("refresh") << 1 << u"folder"_s;
+    QTest::newRow("save as onto a folder") << 2 << u"folder"_s;
+    QTest::newRow("open a socket") << 0 << u"socket"_s;
+    // A save never replaces what is no regular file: a pipe, a socket, a device.
+    QTest::newRow("save as onto a FIFO") << 2 << u"fifo"_s;
+    QTest::newRow("save as onto a socket") << 2 << u"socket"_s;
+    QTest::newRow("save as onto a device node") << 2 << u"device"_s;
+    QTest::newRow("save onto a FIFO") << 3 << u"fifo"_s;
+    QTest::newRow("save onto a device node") << 3 << u"device"_s;
 }
 
 void TestFileCommands::unreadableFile()
 {
     QFETCH(int, command);
+    QFETCH(QString, target);
     IniDocument doc;
     buildDocument(doc, {u"s:k=v"_s});
     // A folder exists but cannot be read as a file, nor written over.
-    const QString folder = tempPath(u"folder.ini"_s);
-    QVERIFY(QDir().mkpath(folder));
-    doc.setPath(command == 1 ? folder : tempPath(u"a.ini"_s));
+    const QString special = tempPath(target + u".ini"_s);
+    if (target == u"folder"_s) {
+        QVERIFY(QDir().mkpath(special));
+    } else {
+#ifdef Q_OS_LINUX
+        if (!makeSpecial(target, special))
+            QSKIP("cannot make this kind of file here (device nodes need root)");
+#else
+        QSKIP("special files are made on Linux");
+#endif
+    }
+    doc.setPath(command == 1 || command == 3 ? special : tempPath(u"a.ini"_s));
     doc.setStatusTexts(u"status"_s, u"1 项目"_s);
     ScriptedHost host;
     FileDialogState dialogs;
     FileCommands commands(doc, host, dialogs);
-    host.fileAnswers.enqueue(folder);
+    host.fileAnswers.enqueue(special);
     const Snapshot before(doc);
 
     if (command == 0)
         commands.mnuFileOpen_Click();
     else if (command == 1)
         commands.mnuViewRefresh_Click();
-    else
+    else if (command == 2)
         commands.mnuFileSaveAs_Click();
+    else
+        commands.mnuFileSave_Click();
 
     QCOMPARE(host.count(u"showError Tarnwick|"_s), 1);
-    QVERIFY(host.calls.constLast().contains(folder));
+    QVERIFY(host.calls.constLast().contains(special));
+    if (target != u"folder"_s)
+        QVERIFY2(host.calls.constLast().contains(u"这不是一个普通文件"_s), qPrintable(host.calls.constLast()));
     QVERIFY(Snapshot(doc) == before);
     if (command == 0)
-        QCOMPARE(dialogs.fileName, folder);
+        QCOMPARE(dialogs.fileName, special);
+#ifdef Q_OS_LINUX
+    const mode_t expectedType = target == u"folder"_s ? S_IFDIR
+                                : target == u"fifo"_s ? S_IFIFO
+                                : target == u"socket"_s ? S_IFSOCK
+                                                        : S_IFCHR;
+    QCOMPARE(fileType(special), expectedType);
+#endif
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QFileInfo(special).fileName()});
+}
+
+void TestFileCommands::tooLarge_data()
+{
+    QTest::addColumn<int>("command"); // 0 open, 1 refresh, 2 save as, 3 save
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("roomMb");  // address space the child may still take
+    QTest::addColumn<bool>("works");
+    QTest::newRow("open: refused before reading") << 0 << u"plain"_s << 10 << false;
+    QTest::newRow("refresh: refused before reading") << 1 << u"plain"_s << 10 << false;
+    QTest::newRow("open: allocation fails while reading") << 0 << u"dense"_s << 30 << false;
+    QTest::newRow("save as: the read after the write does not fit") << 2 << u"name ="_s << 10 << false;
+    QTest::newRow("save as: made from the document, no read") << 2 << u"plain"_s << 10 << true;
+    QTest::newRow("save: no memory to encode a 32 MB text") << 3 << u"huge text"_s << 10 << false;
+}
+
+// A file that does not fit in memory: Open, Refresh and the read after Save As say so
+// (the file, its size, "内存不足" and the figures) and the document stays as it was; a
+// save without memory writes nothing. Run in a child with a lowered address-space limit.
+void TestFileCommands::tooLarge()
+{
+#if !defined(Q_OS_LINUX) || defined(__SANITIZE_ADDRESS__)
+    QSKIP("needs Linux and an address-space limit (which a sanitizer's shadow memory breaks)");
+#else
+    QFETCH(int, command);
+    QFETCH(QString, kind);
+    QFETCH(int, roomMb);
+    QFETCH(bool, works);
+    const QString big = tempPath(u"big.ini"_s);
+    const QByteArray bytes = keyLines(8 * 1024 * 1024, kind == u"dense"_s);
+    {
+        QFile file(big);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+    IniDocument doc;
+    ScriptedHost host;
+    FileDialogState dialogs;
+    FileCommands commands(doc, host, dialogs);
+    const QString small = tempPath(u"small.ini"_s);
+    QVERIFY(QFile(small).open(QIODevice::WriteOnly));
+    const QString target = tempPath(u"out.ini"_s);
+    if (command == 3) {
+        buildDocument(doc, {u"s:k=v"_s});
+        doc.setRowData(2, 0, QString(16 * 1024 * 1024, u'中'));
+        doc.setPath(small);
+    } else if (command == 2) {
+        QVERIFY(commands.openPath(big));
+        if (kind == u"name ="_s)
+            doc.setRowName(2, 0, u"a=b"_s);
+    } else {
+        buildDocument(doc, {u"s:k=v"_s});
+        doc.setPath(command == 1 ? big : small);
+        doc.setStatusTexts(u"status"_s, u"1 项目"_s);
+    }
+    host.fileAnswers.enqueue(command == 0 ? big : target);
+    const Snapshot before(doc);
+
+    const auto run = [&] {
+        if (command == 0)
+            commands.mnuFileOpen_Click();
+        else if (command == 1)
+            commands.mnuViewRefresh_Click();
+        else if (command == 2)
+            commands.mnuFileSaveAs_Click();
+        else
+            commands.mnuFileSave_Click();
+    };
+    const int result = withAddressSpaceRoom(qint64(roomMb) * 1024 * 1024, run, [&] {
+        if (works)
+            return host.count(u"showError"_s) == 0 && doc.path() == QDir::toNativeSeparators(target) ? 0 : 10;
+        if (host.count(u"showError Tarnwick|"_s) != 1)
+            return 11;
+        const QString error = host.calls.constLast();
+        if (!error.contains(u"内存不足"_s) || !error.contains(u" MB"_s))
+            return 12;
+        // The file read is named with its size; a save names its file.
+        const QString named = command == 0 || command == 1 ? big : command == 2 ? target : small;
+        if (!error.contains(named) || (command != 3 && !error.contains(QString::number(QFileInfo(named).size()))))
+            return 13;
+        return Snapshot(doc) == before ? 0 : 14;
+    });
+    QCOMPARE(result, 0);
+    if (command == 3)
+        QCOMPARE(QFileInfo(small).size(), 0); // nothing written
+    if (works)
+        QCOMPARE(fileBytes(target).size(), QFileInfo(big).size());
+#endif
 }
 
 void TestFileCommands::exitClosesWindow()
