@@ -45,6 +45,19 @@ struct Snapshot
     bool operator==(const Snapshot &) const = default;
 };
 
+// Runs the command of a table's "command" column: 0 Open, 1 Refresh, 2 Save As, 3 Save.
+void runFileCommand(FileCommands &commands, int command)
+{
+    if (command == 0)
+        commands.mnuFileOpen_Click();
+    else if (command == 1)
+        commands.mnuViewRefresh_Click();
+    else if (command == 2)
+        commands.mnuFileSaveAs_Click();
+    else
+        commands.mnuFileSave_Click();
+}
+
 #ifdef Q_OS_LINUX
 // Makes a file system object that is no regular file at path: "fifo", "socket", or
 // "device" (a node with the numbers of /dev/null). False when this system or user
@@ -413,14 +426,7 @@ void TestFileCommands::unreadableFile()
     host.fileAnswers.enqueue(special);
     const Snapshot before(doc);
 
-    if (command == 0)
-        commands.mnuFileOpen_Click();
-    else if (command == 1)
-        commands.mnuViewRefresh_Click();
-    else if (command == 2)
-        commands.mnuFileSaveAs_Click();
-    else
-        commands.mnuFileSave_Click();
+    runFileCommand(commands, command);
 
     QCOMPARE(host.count(u"showError Tarnwick|"_s), 1);
     QVERIFY(host.calls.constLast().contains(special));
@@ -496,16 +502,7 @@ void TestFileCommands::tooLarge()
     host.fileAnswers.enqueue(command == 0 ? big : target);
     const Snapshot before(doc);
 
-    const auto run = [&] {
-        if (command == 0)
-            commands.mnuFileOpen_Click();
-        else if (command == 1)
-            commands.mnuViewRefresh_Click();
-        else if (command == 2)
-            commands.mnuFileSaveAs_Click();
-        else
-            commands.mnuFileSave_Click();
-    };
+    const auto run = [&] { runFileCommand(commands, command); };
     const int result = withAddressSpaceRoom(qint64(roomMb) * 1024 * 1024, run, [&] {
         if (works)
             return host.count(u"showError"_s) == 0 && doc.path() == QDir::toNativeSeparators(target) ? 0 : 10;
