@@ -6,6 +6,8 @@
 #include "memorybudget.h"
 #include "textcodec.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 
 using namespace Qt::StringLiterals;
@@ -23,6 +25,11 @@ bool startsLikeByteOrderMark(QByteArrayView bytes, TextEncoding encoding)
         || bytes.startsWith("\xFE\xFF");
 }
 
+bool isAscii(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
 // Encodes the lines into a buffer of about a megabyte that goes to the sink whenever it
 // is full. ASCII texts of a UTF-8 file are copied as they are; everything else gathers
 // as text and is encoded a chunk at a time, so that an encoder is set up once per chunk
@@ -34,15 +41,16 @@ public:
         : m_encoding(encoding), m_sink(sink), m_error(error),
           m_utf8(encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8Bom)
     {
-        m_out.reserve(kPiece + 64);
-        m_out.append(TextCodec::byteOrderMark(encoding));
+        m_out.resize(kPiece + 64);
+        const QByteArray mark = TextCodec::byteOrderMark(encoding);
+        append(mark.constData(), mark.size());
     }
 
     bool put(const KeyList::StoredText &t)
     {
         if (m_utf8 && t.ascii && !t.wide && m_text.isEmpty()) {
-            m_out.append(t.latin1.data(), t.latin1.size());
-            return m_out.size() < kPiece || flush();
+            append(t.latin1.data(), t.latin1.size());
+            return m_used < kPiece || flush();
         }
         if (m_text.isEmpty())
             m_chunkStartLine = m_lines;
@@ -54,6 +62,12 @@ public:
     }
     bool put(QStringView text)
     {
+        if (m_utf8 && m_text.isEmpty() && isAscii(text)) {
+            char *d = room(text.size());
+            std::copy(text.utf16(), text.utf16() + text.size(), d);
+            m_used += text.size();
+            return m_used < kPiece || flush();
+        }
         if (m_text.isEmpty())
             m_chunkStartLine = m_lines;
         m_text += text;
@@ -91,41 +105,56 @@ private:
         // The mark was written once at the start; UTF-8 is encoded without one.
         const TextEncoding encoding = m_utf8 ? TextEncoding::Utf8 : m_encoding;
         const qsizetype markSize = TextCodec::byteOrderMark(encoding).size();
-        const qsizetype start = m_out.size();
+        m_encoded.clear();
         QString reason;
         qsizetype badPos = -1;
-        if (!TextCodec::encode(m_text, encoding, &m_out, &reason, &badPos)) {
+        if (!TextCodec::encode(m_text, encoding, &m_encoded, &reason, &badPos)) {
             const qsizetype line = m_chunkStartLine + QStringView(m_text).first(badPos).count(u'\n') + 1;
             return fail(u"第 %1 行：%2"_s.arg(line).arg(reason));
         }
-        if (markSize > 0)
-            m_out.remove(start, markSize);
+        append(m_encoded.constData() + markSize, m_encoded.size() - markSize);
         m_text.clear();
-        return m_out.size() < kPiece || flush();
+        return m_used < kPiece || flush();
     }
 
     bool flush()
     {
         if (!m_checkedStart) {
             m_checkedStart = true;
-            if (startsLikeByteOrderMark(m_out, m_encoding))
+            if (startsLikeByteOrderMark(QByteArrayView(m_out.constData(), m_used), m_encoding))
                 return fail(u"第 1 行：文件将以字节顺序标记的字节开头，再次打开时会被当作另一种编码读取"_s);
         }
-        if (m_out.isEmpty())
+        if (m_used == 0)
             return true;
-        if (!m_sink(m_out)) {
+        if (!m_sink(QByteArrayView(m_out.constData(), m_used))) {
             m_sinkFailed = true;
             return false;
         }
-        m_out.clear();
+        m_used = 0;
         return true;
+    }
+
+    // Room for n more bytes at m_used (the buffer grows only for a text longer than it).
+    char *room(qsizetype n)
+    {
+        if (m_used + n > m_out.size())
+            m_out.resize(std::max(m_used + n, 2 * m_out.size()));
+        return m_out.data() + m_used;
+    }
+    void append(const char *bytes, qsizetype n)
+    {
+        if (n > 0)
+            std::memcpy(room(n), bytes, size_t(n));
+        m_used += n;
     }
 
     const TextEncoding m_encoding;
     const ByteSink &m_sink;
     QString *const m_error;
     const bool m_utf8;
-    QByteArray m_out;
+    QByteArray m_out;    // the piece being filled: its first m_used bytes
+    qsizetype m_used = 0;
+    QByteArray m_encoded; // a chunk of m_text, encoded
     QString m_text;
     qsizetype m_lines = 0;          // line ends put so far
     qsizetype m_chunkStartLine = 0; // line ends put before m_text's first character
