@@ -8,6 +8,12 @@
 #ifdef Q_OS_UNIX
 #  include <sys/resource.h>
 #endif
+#ifdef Q_OS_WIN
+#  ifndef NOMINMAX
+#    define NOMINMAX
+#  endif
+#  include <windows.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -47,6 +53,12 @@ QString sizeText(qint64 fileSize)
 qint64 AvailableMemory()
 {
     qint64 available = procField("/proc/meminfo", "MemAvailable");
+#ifdef Q_OS_WIN
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    if (GlobalMemoryStatusEx(&status))
+        available = qint64(std::min(status.ullAvailPhys + status.ullAvailPageFile / 2, status.ullAvailVirtual));
+#endif
 #ifdef Q_OS_UNIX
     rlimit limit{};
     if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {

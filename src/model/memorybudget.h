@@ -11,7 +11,8 @@
 constexpr double kReadPeakFactor = 2.5;
 
 // Bytes this process can still allocate: the smaller of what the system reports as
-// available (MemAvailable on Linux) and the room left under the address-space limit
+// available (MemAvailable on Linux, free physical memory and some of the page file on
+// Windows) and the room left under the address-space limit
 // (RLIMIT_AS). -1 when neither is known.
 qint64 AvailableMemory();
 
