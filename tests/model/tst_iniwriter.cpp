@@ -441,7 +441,10 @@ private slots:
                     QSKIP("needs /proc when run as root");
                 path = u"/proc/tarnwick-test.ini"_s;
             } else {
+                // A new file cannot be made there (an existing writable one is written in
+                // place: see the save routes in tst_diskfaults).
                 QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+                path = dir.filePath(u"new.ini"_s);
             }
         } else if (kind == u"read-only file") {
             if (root)
