@@ -155,6 +155,8 @@ bool ReplaceFileContent(const QString &path, const ContentProducer &produce, QSt
         return fail(error, u"这不是一个普通文件"_s);
     // A second name for the file would keep the old content after a rename, and a file
     // that cannot be created beside it cannot replace it: both are written in place.
+    // (QSaveFile's direct-write fallback would cover the second case too, but it cuts
+    // the target to nothing before the first byte is checked or the space is there.)
     Route route = Route::Rename;
     if (exists && (old.st_nlink > 1 || ::access(folderOf(path).constData(), W_OK | X_OK) != 0))
         route = Route::InPlace;
