@@ -76,6 +76,7 @@ Shape shapeOf(Workload workload)
     case Workload::W2Utf8: return {100000, 10, true, 2};
     case Workload::W3: return {1, 1000000, false, 3};
     case Workload::W4: return {1000, 10, false, 4};
+    case Workload::W1x10: return {1000000, 10, false, 1};
     }
     return {0, 0, false, 0};
 }
@@ -129,6 +130,7 @@ QString name(Workload workload)
     case Workload::W2Utf8: return u"W2 UTF-8"_s;
     case Workload::W3: return u"W3"_s;
     case Workload::W4: return u"W4"_s;
+    case Workload::W1x10: return u"W1x10"_s;
     }
     return {};
 }
@@ -141,6 +143,7 @@ QString fileName(Workload workload)
     case Workload::W2Utf8: return u"w2-utf8.ini"_s;
     case Workload::W3: return u"w3.ini"_s;
     case Workload::W4: return u"w4.ini"_s;
+    case Workload::W1x10: return u"w1x10.ini"_s;
     }
     return {};
 }

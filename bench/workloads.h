@@ -10,12 +10,15 @@
 //   W2Gb18030 W1's shape with Chinese section names, key names and values, in GB18030;
 //   W2Utf8    the same text in UTF-8 (no byte-order mark);
 //   W3        one section of 1,000,000 keys (ASCII, CR LF);
-//   W4        1,000 sections of 10 keys (ASCII, CR LF).
+//   W4        1,000 sections of 10 keys (ASCII, CR LF);
+//   W1x10     W1's shape ten times over: 1,000,000 sections, 10,000,000 keys (about
+//             370 MB), for the memory of the largest files; not among all().
 // Every line is a header or a key line; no comments, no blank lines.
-enum class Workload { W1, W2Gb18030, W2Utf8, W3, W4 };
+enum class Workload { W1, W2Gb18030, W2Utf8, W3, W4, W1x10 };
 
 namespace Workloads {
 
+// W1 to W4.
 QList<Workload> all();
 // "W1", "W2 GB18030", ...
 QString name(Workload workload);

@@ -106,4 +106,27 @@ void reversedDocument(const IniDocument &doc, const IniDocument &other)
     }
 }
 
+void sameDocument(const IniDocument &doc, const IniDocument &other)
+{
+    FUZZ_CHECK(doc.encoding() == other.encoding(), "same encoding");
+    FUZZ_CHECK(doc.path() == other.path() && doc.rootText() == other.rootText(), "same path and root text");
+    FUZZ_CHECK(doc.statusPath() == other.statusPath() && doc.statusCount() == other.statusCount(),
+               "same status texts");
+    FUZZ_CHECK(doc.selectedNode() == other.selectedNode() && doc.frontList() == other.frontList()
+                   && doc.rootExpanded() == other.rootExpanded(),
+               "same selection, front list and expansion");
+    FUZZ_CHECK(doc.nodeCount() == other.nodeCount(), "same node count");
+    for (int member = 0; member <= doc.nodeCount(); member = member == 0 ? 2 : member + 1) {
+        const KeyList &a = *doc.list(member);
+        const KeyList &b = *other.list(member);
+        const QString where = doc.nodeText(member == 0 ? 1 : member);
+        FUZZ_CHECK(doc.nodeText(member == 0 ? 1 : member) == other.nodeText(member == 0 ? 1 : member),
+                   "same node text", where);
+        FUZZ_CHECK(a.rows() == b.rows(), "same rows", where);
+        FUZZ_CHECK(a.current() == b.current() && a.currentSelected() == b.currentSelected()
+                       && a.sorted() == b.sorted(),
+                   "same current row and sorting", where);
+    }
+}
+
 } // namespace FuzzCheck

@@ -41,4 +41,9 @@ void reversedContent(const IniDocument &doc, const DocumentContent &content);
 // The document equals other with every list's rows in reverse order.
 void reversedDocument(const IniDocument &doc, const IniDocument &other);
 
+// The two documents are alike in everything a read sets: encoding, path, root text,
+// status texts, selection, front list, expansion, and every list's rows (flags
+// included), current row and sorting.
+void sameDocument(const IniDocument &doc, const IniDocument &other);
+
 } // namespace FuzzCheck

@@ -59,7 +59,7 @@ void FileCommands::mnuFileSave_Click()
     prepareDialog(u"Save INI file"_s);
     if (!m_host.showSaveDialog(m_dialogs))
         return;
-    if (write(m_dialogs.fileName) && read(m_dialogs.fileName) == ReadResult::Ok)
+    if (writeAndReadBack(m_dialogs.fileName))
         m_dialogs.fileName.clear();
 }
 
@@ -68,9 +68,7 @@ void FileCommands::mnuFileSaveAs_Click()
     prepareDialog(u"保存INI文件"_s);
     if (!m_host.showSaveDialog(m_dialogs))
         return;
-    // The read after the write makes the new file the document: path, root text and
-    // status bar name it, and every list comes back as the file holds it.
-    if (write(m_dialogs.fileName) && read(m_dialogs.fileName) == ReadResult::Ok)
+    if (writeAndReadBack(m_dialogs.fileName))
         m_dialogs.fileName.clear();
 }
 
@@ -120,12 +118,28 @@ ReadResult FileCommands::read(const QString &path)
     return result;
 }
 
-bool FileCommands::write(const QString &path)
+bool FileCommands::writeAndReadBack(const QString &path)
+{
+    ReadBack readBack;
+    if (!write(path, &readBack))
+        return false;
+    // The read after the write makes the new file the document: path, root text and
+    // status bar name it, and every list comes back as the file holds it. Where the
+    // writer knows what the read would give, the document becomes that itself, so that
+    // a second copy of a large file never sits beside the first.
+    if (readBack.exact) {
+        ReadBackWritten(m_doc, path, readBack.encoding);
+        return true;
+    }
+    return read(path) == ReadResult::Ok;
+}
+
+bool FileCommands::write(const QString &path, ReadBack *readBack)
 {
     if (!nameReachesFile(path, writeFailureText()))
         return false;
     QString error;
-    if (WriteIniFile(m_doc, path, &error))
+    if (WriteIniFile(m_doc, path, &error, readBack))
         return true;
     m_host.showError(appTitle(), writeFailureText().arg(path, error));
     return false;

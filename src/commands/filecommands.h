@@ -1,6 +1,7 @@
 #pragma once
 
 #include "inireader.h"
+#include "iniwriter.h"
 
 #include <QString>
 
@@ -55,7 +56,9 @@ public:
 private:
     // Reads path into the document; reports a file that exists but cannot be read.
     ReadResult read(const QString &path);
-    bool write(const QString &path);
+    bool write(const QString &path, ReadBack *readBack = nullptr);
+    // Writes path and makes the written file the document, as a read of it would.
+    bool writeAndReadBack(const QString &path);
     // Every read and write starts here: a name that does not reach the file it reads as
     // (see FilePathSurvives) is reported with failureText and nothing else is done.
     bool nameReachesFile(const QString &path, const QString &failureText,

@@ -72,6 +72,21 @@ void IniDocument::reset(const QString &path, const QString &rootText, DocumentCo
     m_sections = std::move(content.sections);
     m_rootKeys = std::move(content.rootKeys);
     m_encoding = content.encoding;
+    finishReset(path, rootText);
+}
+
+void IniDocument::resetAsRead(const QString &path, const QString &rootText, TextEncoding encoding)
+{
+    emit aboutToReset();
+    m_rootKeys.settleAsRead();
+    for (const auto &section : m_sections)
+        section->keys.settleAsRead();
+    m_encoding = encoding;
+    finishReset(path, rootText);
+}
+
+void IniDocument::finishReset(const QString &path, const QString &rootText)
+{
     m_rootText = rootText;
     m_rootExpanded = !m_sections.empty();
     m_selectedNode = 0;

@@ -83,6 +83,10 @@ public:
     // Replaces tree and lists with content in one reset; path and root text as given,
     // the root node expanded when there are sections, no node selected, member 0 in front.
     void reset(const QString &path, const QString &rootText, DocumentContent &&content);
+    // The same reset with the document's own sections and lists, each list as a read of
+    // its written lines leaves it (KeyList::settleAsRead), in encoding: what reading the
+    // document's own file gives, without a second copy of it.
+    void resetAsRead(const QString &path, const QString &rootText, TextEncoding encoding);
     void setPath(const QString &path);
     void setEncoding(TextEncoding encoding) { m_encoding = encoding; }
     void setStatusTexts(const QString &pathText, const QString &countText);
@@ -144,6 +148,8 @@ signals:
 
 private:
     KeyList *mutableList(int member);
+    // The end of a reset, after the lists were replaced: everything else as reset() says.
+    void finishReset(const QString &path, const QString &rootText);
 
     std::vector<std::unique_ptr<Section>> m_sections;
     KeyList m_rootKeys;

@@ -3,6 +3,7 @@
 #include "encodingdetector.h"
 #include "inidocument.h"
 #include "inilineparser.h"
+#include "memorybudget.h"
 #include "textcodec.h"
 
 #include <QBuffer>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 using namespace Qt::StringLiterals;
 
@@ -201,14 +203,32 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
     if (!info.isFile())
         return fail(u"这不是一个普通文件"_s);
 
+    // A file that cannot fit is refused before a byte is read; an allocation that fails
+    // anyway (a file that needs more than most) drops what was read and keeps the document.
+    const QString short_ = MemoryShortForRead(info.size());
+    if (!short_.isEmpty())
+        return fail(short_);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
     DocumentContent content;
-    if (!readContent(file, content) || file.error() != QFileDevice::NoError)
-        return fail(file.errorString());
+    try {
+        if (!readContent(file, content) || file.error() != QFileDevice::NoError)
+            return fail(file.errorString());
+    } catch (const std::bad_alloc &) {
+        content = DocumentContent();
+        return fail(OutOfMemoryWhileReading(info.size()));
+    }
     replaceDocument(doc, nativePath, std::move(content));
     return ReadResult::Ok;
+}
+
+void ReadBackWritten(IniDocument &doc, const QString &path, TextEncoding encoding)
+{
+    const QString nativePath = QDir::toNativeSeparators(path);
+    doc.resetAsRead(nativePath, FileNameFromPath(nativePath), encoding);
+    doc.setStatusTexts(nativePath, doc.sectionCountText());
+    doc.setSelectedNode(1);
 }
 
 void ReadIniBytes(IniDocument &doc, QByteArray bytes, const QString &path)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "textencoding.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -35,9 +37,17 @@ QString FileNameFromPath(const QString &path);
 //
 // Missing: the document is cleared with the path's file name as root text and the path
 // as its path (status texts and selection stay), so that a save creates the file.
-// Failed (a folder, a device, no permission, an I/O error): document, path and status
-// texts stay exactly as they were and *error (when given) holds the reason.
+// Failed (a folder, a device, no permission, an I/O error, a file too large for the
+// memory there is: checked before reading, and any allocation that fails during the read
+// is caught): document, path and status texts stay exactly as they were and *error
+// (when given) holds the reason.
 ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error = nullptr);
+
+// What ReadIniFile(path) gives right after WriteIniFile wrote doc to path, when its
+// ReadBack was exact (encoding as it says), made from the document itself: each list as
+// KeyList::settleAsRead() leaves it, then path, root text, status texts and selection
+// as after a read.
+void ReadBackWritten(IniDocument &doc, const QString &path, TextEncoding encoding);
 
 // What ReadIniFile does once it holds the file's bytes: the document is replaced by the
 // INI text in bytes as if read from the file at path. It cannot fail. The bytes are let

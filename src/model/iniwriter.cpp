@@ -1,264 +1,251 @@
 #include "iniwriter.h"
 
+#include "documentscan.h"
 #include "encodingdetector.h"
+#include "filereplace.h"
 #include "inidocument.h"
+#include "memorybudget.h"
 #include "textcodec.h"
 
-#include <QSaveFile>
-
+#include <algorithm>
 #include <cstring>
+#include <new>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr QStringView kLineEnd = u"\r\n";
-
-// --- the general route: the whole file as UTF-16 text, then encoded ---
-
-void appendText(const KeyList::StoredText &t, QString &text)
+bool isAscii(QStringView text)
 {
-    if (t.wide)
-        text += t.utf16;
-    else
-        text += t.latin1;
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
-qsizetype rowsLength(const KeyList &keys)
-{
-    qsizetype n = 0;
-    for (qsizetype i = 0; i < keys.count(); ++i)
-        n += keys.storedName(i).size() + 1 + (keys.writesEmptyData(i) ? 0 : keys.storedData(i).size()) + 2;
-    return n;
-}
-
-void appendRows(const KeyList &keys, QString &text)
-{
-    for (qsizetype i = 0; i < keys.count(); ++i) {
-        appendText(keys.storedName(i), text);
-        text += u'=';
-        if (!keys.writesEmptyData(i))
-            appendText(keys.storedData(i), text);
-        text += kLineEnd;
-    }
-}
-
-// The whole file as text, built in one buffer of the exact size.
-QString documentText(const IniDocument &doc)
-{
-    const KeyList &rootKeys = *doc.list(0);
-    qsizetype length = rowsLength(rootKeys);
-    for (const auto &section : doc.sections())
-        length += section->name.size() + 4 + rowsLength(section->keys);
-
-    QString text;
-    text.reserve(length);
-    appendRows(rootKeys, text);
-    for (const auto &section : doc.sections()) {
-        text += u'[';
-        text += section->name;
-        text += u']';
-        text += kLineEnd;
-        appendRows(section->keys, text);
-    }
-    return text;
-}
-
-// A name as the window shows it: undecodable bytes appear as U+FFFD.
-QString shown(QString text)
-{
-    for (QChar &c : text) {
-        if (TextCodec::isEscape(c.unicode()))
-            c = QChar::ReplacementCharacter;
-    }
-    return text;
-}
-
-// What line (counted from 1) of documentText(doc) holds, for a message: the key or the
-// section header written there.
-QString lineSource(const IniDocument &doc, qsizetype line)
-{
-    qsizetype index = line - 1;
-    const KeyList &rootKeys = *doc.list(0);
-    if (index < rootKeys.count())
-        return u"第一个节之前的键“%1”"_s.arg(shown(rootKeys.row(index).name()));
-    index -= rootKeys.count();
-    for (const auto &section : doc.sections()) {
-        if (index == 0)
-            return u"节“%1”的名称"_s.arg(shown(section->name));
-        if (--index < section->keys.count())
-            return u"节“%1”的键“%2”"_s.arg(shown(section->name), shown(section->keys.row(index).name()));
-        index -= section->keys.count();
-    }
-    return {};
-}
-
-bool encodeText(const IniDocument &doc, QByteArray *bytes, QString *error)
-{
-    const QString text = documentText(doc);
-    QString reason;
-    qsizetype badPos = -1;
-    if (TextCodec::encode(text, doc.encoding(), bytes, &reason, &badPos))
-        return true;
-    if (error) {
-        const qsizetype line = QStringView(text).first(badPos).count(u'\n') + 1;
-        *error = u"第 %1 行，%2：%3"_s.arg(line).arg(lineSource(doc, line), reason);
-    }
-    return false;
-}
-
-// --- the UTF-8 route: bytes written straight from the stored texts ---
-
-// Writes UTF-8 into a buffer sized beforehand for the whole file, so that each piece
-// is one copy and nothing is reallocated.
-class Utf8Out
+// Encodes the lines into a buffer of about a megabyte that goes to the sink whenever it
+// is full. ASCII texts of a UTF-8 file are copied as they are; everything else gathers
+// as text and is encoded a chunk at a time, so that an encoder is set up once per chunk
+// rather than once per line.
+class Encoder
 {
 public:
-    explicit Utf8Out(QByteArray *out) : m_out(out) {}
-    void start(qsizetype bound)
+    Encoder(const IniDocument &doc, const ByteSink &sink, QString *error)
+        : m_doc(doc), m_encoding(doc.encoding()), m_sink(sink), m_error(error),
+          m_utf8(m_encoding == TextEncoding::Utf8 || m_encoding == TextEncoding::Utf8Bom)
     {
-        m_start = m_out->size();
-        m_out->resize(m_start + bound);
-        m_d = m_out->data() + m_start;
+        m_out.resize(kPiece + 64);
+        const QByteArray mark = TextCodec::byteOrderMark(m_encoding);
+        append(mark.constData(), mark.size());
     }
-    void put(char c) { *m_d++ = c; }
-    void put(const char *s, qsizetype n)
-    {
-        std::memcpy(m_d, s, size_t(n));
-        m_d += n;
-    }
-    // False when the text holds a character UTF-8 cannot hold (a lone surrogate).
+
     bool put(const KeyList::StoredText &t)
     {
-        if (t.ascii) {
-            put(t.latin1.data(), t.latin1.size());
-            return true;
+        if (m_utf8 && t.ascii && !t.wide && m_text.isEmpty()) {
+            append(t.latin1.data(), t.latin1.size());
+            return m_used < kPiece || flush();
         }
-        m_text.clear();
-        appendText(t, m_text);
-        return put(QStringView(m_text));
+        if (m_text.isEmpty())
+            m_chunkStartLine = m_lines;
+        if (t.wide)
+            m_text += t.utf16;
+        else
+            m_text += t.latin1;
+        return m_text.size() < kTextChunk || encodeText();
     }
     bool put(QStringView text)
     {
-        m_bytes.clear();
-        QString ignored;
-        if (!TextCodec::encode(text, TextEncoding::Utf8, &m_bytes, &ignored))
-            return false;
-        put(m_bytes.constData(), m_bytes.size());
-        return true;
+        if (m_utf8 && m_text.isEmpty() && isAscii(text)) {
+            char *d = room(text.size());
+            std::copy(text.utf16(), text.utf16() + text.size(), d);
+            m_used += text.size();
+            return m_used < kPiece || flush();
+        }
+        if (m_text.isEmpty())
+            m_chunkStartLine = m_lines;
+        m_text += text;
+        return m_text.size() < kTextChunk || encodeText();
     }
-    void finish() { m_out->truncate(m_d - m_out->constData()); }
+    bool put(QLatin1StringView text)
+    {
+        KeyList::StoredText t;
+        t.latin1 = text;
+        t.ascii = true;
+        return put(t);
+    }
+    bool endLine()
+    {
+        const bool ok = put(QLatin1StringView("\r\n"));
+        ++m_lines;
+        return ok;
+    }
+    bool finish() { return (m_text.isEmpty() || encodeText()) && flush(); }
+    bool sinkFailed() const { return m_sinkFailed; }
 
 private:
-    QByteArray *m_out;
-    qsizetype m_start = 0;
-    char *m_d = nullptr;
+    static constexpr qsizetype kPiece = 1024 * 1024;
+    static constexpr qsizetype kTextChunk = 256 * 1024;
+
+    bool fail(const QString &reason)
+    {
+        if (m_error)
+            *m_error = reason;
+        return false;
+    }
+
+    bool encodeText()
+    {
+        // The mark was written once at the start; UTF-8 is encoded without one.
+        const TextEncoding encoding = m_utf8 ? TextEncoding::Utf8 : m_encoding;
+        const qsizetype markSize = TextCodec::byteOrderMark(encoding).size();
+        m_encoded.clear();
+        QString reason;
+        qsizetype badPos = -1;
+        if (!TextCodec::encode(m_text, encoding, &m_encoded, &reason, &badPos)) {
+            const qsizetype line = m_chunkStartLine + QStringView(m_text).first(badPos).count(u'\n') + 1;
+            return fail(u"第 %1 行，%2：%3"_s.arg(line).arg(DescribeLine(m_doc, line), reason));
+        }
+        append(m_encoded.constData() + markSize, m_encoded.size() - markSize);
+        m_text.clear();
+        return m_used < kPiece || flush();
+    }
+
+    // A file without byte-order mark whose first bytes read as one (a first key named
+    // U+FEFF, or undecodable bytes FF FE brought to the top by the reversed key order),
+    // or a UTF-16 file without mark that no longer looks like one, would open as another
+    // encoding next time, and a save from there would garble it. The first piece holds
+    // all the bytes the detection looks at.
+    QString readsBackReason() const
+    {
+        switch (EncodingDetector::readsBackAs(QByteArrayView(m_out.constData(), m_used), m_encoding)) {
+        case EncodingDetector::ReadBack::Same:
+            break;
+        case EncodingDetector::ReadBack::ByteOrderMark:
+            return u"第 1 行：文件将以字节顺序标记的字节开头，再次打开时会被当作另一种编码读取"_s;
+        case EncodingDetector::ReadBack::Other:
+            return u"文件中的英文字符太少，再次打开时将认不出它的编码 %1，会被当作另一种编码读取"_s.arg(
+                    TextCodec::encodingName(m_encoding));
+        }
+        return {};
+    }
+
+    bool flush()
+    {
+        if (!m_checkedStart) {
+            m_checkedStart = true;
+            if (const QString reason = readsBackReason(); !reason.isEmpty())
+                return fail(reason);
+        }
+        if (m_used == 0)
+            return true;
+        if (!m_sink(QByteArrayView(m_out.constData(), m_used))) {
+            m_sinkFailed = true;
+            return false;
+        }
+        m_used = 0;
+        return true;
+    }
+
+    // Room for n more bytes at m_used (the buffer grows only for a text longer than it).
+    char *room(qsizetype n)
+    {
+        if (m_used + n > m_out.size())
+            m_out.resize(std::max(m_used + n, 2 * m_out.size()));
+        return m_out.data() + m_used;
+    }
+    void append(const char *bytes, qsizetype n)
+    {
+        if (n > 0)
+            std::memcpy(room(n), bytes, size_t(n));
+        m_used += n;
+    }
+
+    const IniDocument &m_doc;
+    const TextEncoding m_encoding;
+    const ByteSink &m_sink;
+    QString *const m_error;
+    const bool m_utf8;
+    QByteArray m_out;    // the piece being filled: its first m_used bytes
+    qsizetype m_used = 0;
+    QByteArray m_encoded; // a chunk of m_text, encoded
     QString m_text;
-    QByteArray m_bytes;
+    qsizetype m_lines = 0;          // line ends put so far
+    qsizetype m_chunkStartLine = 0; // line ends put before m_text's first character
+    bool m_checkedStart = false;
+    bool m_sinkFailed = false;
 };
 
-bool encodeUtf8(const IniDocument &doc, QByteArray *bytes)
+bool putRows(Encoder &out, const KeyList &keys)
 {
-    // A bound of the file's size without a pass over the rows: a character stored in
-    // one byte takes at most two in UTF-8, one stored in two (UTF-16) at most three.
-    auto rowsBytes = [](const KeyList &keys) { return 2 * keys.storedBytes() + 3 * keys.count(); };
-    qsizetype size = rowsBytes(*doc.list(0));
-    for (const auto &section : doc.sections())
-        size += 3 * section->name.size() + 4 + rowsBytes(section->keys);
-
-    bytes->append(TextCodec::byteOrderMark(doc.encoding()));
-    Utf8Out out(bytes);
-    out.start(size);
-    auto putRows = [&](const KeyList &keys) {
-        for (qsizetype i = 0; i < keys.count(); ++i) {
-            if (!out.put(keys.storedName(i)))
-                return false;
-            out.put('=');
-            if (!keys.writesEmptyData(i) && !out.put(keys.storedData(i)))
-                return false;
-            out.put("\r\n", 2);
-        }
-        return true;
-    };
-    if (!putRows(*doc.list(0)))
-        return false;
-    for (const auto &section : doc.sections()) {
-        out.put('[');
-        if (!out.put(QStringView(section->name)))
+    for (qsizetype i = 0; i < keys.count(); ++i) {
+        if (!out.put(keys.storedName(i)) || !out.put(QLatin1StringView("=")))
             return false;
-        out.put("]\r\n", 3);
-        if (!putRows(section->keys))
+        if (!keys.writesEmptyData(i) && !out.put(keys.storedData(i)))
+            return false;
+        if (!out.endLine())
             return false;
     }
-    out.finish();
     return true;
 }
 
+bool encodeLines(const IniDocument &doc, Encoder &out)
+{
+    if (!putRows(out, *doc.list(0)))
+        return false;
+    for (const auto &section : doc.sections()) {
+        if (!out.put(QLatin1StringView("[")) || !out.put(QStringView(section->name))
+            || !out.put(QLatin1StringView("]")) || !out.endLine() || !putRows(out, section->keys))
+            return false;
+    }
+    return out.finish();
+}
+
+bool refuse(QString *error, const QString &reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
+
 } // namespace
 
-namespace {
-bool encodeBytes(const IniDocument &doc, QByteArray *bytes, QString *error)
+bool EncodeIniDocument(const IniDocument &doc, const ByteSink &sink, QString *error)
 {
-    const TextEncoding encoding = doc.encoding();
-    if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Utf8Bom) {
-        if (encodeUtf8(doc, bytes))
-            return true;
-        // A character UTF-8 cannot hold: the general route finds its line for the message.
-        bytes->clear();
-    }
-    return encodeText(doc, bytes, error);
+    const DocumentScan scan = ScanDocument(doc);
+    if (!scan.lineBreak.isEmpty())
+        return refuse(error, scan.lineBreak);
+    Encoder out(doc, sink, error);
+    return encodeLines(doc, out);
 }
-} // namespace
 
 bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error)
 {
     bytes->clear();
-    if (encodeBytes(doc, bytes, error)) {
-        // A file without byte-order mark whose first bytes read as one (a first key named
-        // U+FEFF, or undecodable bytes FF FE brought to the top by the reversed key
-        // order), or a UTF-16 file without mark that no longer looks like one, would open
-        // as another encoding next time, and a save from there would garble it.
-        switch (EncodingDetector::readsBackAs(*bytes, doc.encoding())) {
-        case EncodingDetector::ReadBack::Same:
-            return true;
-        case EncodingDetector::ReadBack::ByteOrderMark:
-            if (error)
-                *error = u"第 1 行：文件将以字节顺序标记的字节开头，再次打开时会被当作另一种编码读取"_s;
-            break;
-        case EncodingDetector::ReadBack::Other:
-            if (error)
-                *error = u"文件中的英文字符太少，再次打开时将认不出它的编码 %1，会被当作另一种编码读取"_s.arg(
-                        TextCodec::encodingName(doc.encoding()));
-            break;
-        }
-    }
-    bytes->clear();
-    return false;
+    const bool ok = EncodeIniDocument(doc, [bytes](QByteArrayView piece) {
+        bytes->append(piece);
+        return true;
+    }, error);
+    if (!ok)
+        bytes->clear();
+    return ok;
 }
 
-bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error)
+bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, ReadBack *readBack)
 {
-    auto fail = [error](const QString &reason) {
-        if (error)
-            *error = reason;
-        return false;
-    };
-
-    QByteArray bytes;
-    if (!EncodeIniDocument(doc, &bytes, error))
-        return false;
-
-    // QSaveFile writes beside the target and renames over it on commit; it never falls
-    // back to writing the target in place, and it takes over the old file's permissions.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
+    try {
+        const DocumentScan scan = ScanDocument(doc);
+        if (!scan.lineBreak.isEmpty())
+            return refuse(error, scan.lineBreak);
+        const auto produce = [&doc](const ByteSink &sink, QString *reason) {
+            Encoder out(doc, sink, reason);
+            return encodeLines(doc, out);
+        };
+        if (!ReplaceFileContent(path, produce, error))
+            return false;
+        if (readBack) {
+            readBack->exact = scan.readsBack;
+            readBack->encoding = scan.readEncoding;
+        }
+        return true;
+    } catch (const std::bad_alloc &) {
+        // Everything the write allocated is gone again, and a temporary file with it.
+        return refuse(error, OutOfMemoryWhileSaving());
     }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
 }

@@ -1,27 +1,54 @@
 #pragma once
 
+#include "textencoding.h"
+
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+
+#include <functional>
 
 class IniDocument;
 
-// The bytes WriteIniFile writes for the document (lines, encoding and byte-order mark as
-// described there). False, with the reason in *error, when a character cannot be
-// represented in the document's encoding; *bytes is then empty.
-bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error = nullptr);
+// Receives the bytes of a file in order, a piece at a time; false stops the writer.
+using ByteSink = std::function<bool(QByteArrayView)>;
 
-// Writes the document as an INI file at path, replacing whatever the file held.
+// The bytes WriteIniFile writes for the document, handed to sink in pieces of about a
+// megabyte (the byte-order mark first), so that the file never sits in memory whole.
 //
 // The lines, each ending in CR LF: the root's rows (keys that stood before the first
 // header), then for each section in tree order "[" name "]" followed by its rows in
 // list order as name "=" data. A row whose data is still the "(Empty)" that stood for
 // empty data when it was read is written with empty data. A document without sections
-// or keys gives a file of 0 bytes. The file gets the document's encoding and
-// byte-order mark.
+// or keys gives no bytes (or the byte-order mark alone).
 //
-// All text is encoded before the file is touched, and the file is replaced in one step
-// (a temporary file beside it, renamed over it), keeping an existing file's
-// permissions. On any failure (a character the encoding cannot hold, a missing or
-// read-only folder, a full disk) the old file stays byte for byte, no temporary file
-// remains, false is returned and *error (when given) holds the reason.
-bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error = nullptr);
+// False, with the reason in *error, when the document cannot be written so that it
+// reads back: a line break (CR or LF) in a name or data (checked before the first byte
+// goes out), a character the encoding cannot hold, or a file without byte-order mark
+// that would start like one. Some pieces may have gone to sink by then: a caller that
+// must not change anything on failure checks with a sink that keeps nothing first, or
+// throws the pieces away. False with *error untouched when sink returned false.
+bool EncodeIniDocument(const IniDocument &doc, const ByteSink &sink, QString *error = nullptr);
+
+// The same into one buffer (for tests and tools); *bytes is empty on failure.
+bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error = nullptr);
+
+// What reading the file that WriteIniFile has just written would give, known without
+// reading it: `exact` when the read gives the document itself as a read leaves it (see
+// ReadBackWritten), in `encoding`. Otherwise only a real read tells.
+struct ReadBack
+{
+    bool exact = false;
+    TextEncoding encoding = defaultNewFileEncoding();
+};
+
+// Writes the document as an INI file at path (the bytes of EncodeIniDocument), keeping
+// what the file is on disk: see ReplaceFileContent for how (a symbolic link is followed,
+// links, owner, group and permissions are kept, a target that exists but is no regular
+// file is refused). On any failure (a line break in a text, a character the encoding
+// cannot hold, a missing or read-only folder, a full disk, too little memory) false is
+// returned and *error (when given) holds the reason; the old file then stays byte for
+// byte, except when writing it in place fails after its old bytes began to go, which
+// the reason says. *readBack (when given) tells what a read of the written file gives.
+bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error = nullptr,
+                  ReadBack *readBack = nullptr);

@@ -1,7 +1,5 @@
 #include "keylist.h"
 
-#include "keycollation.h"
-
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -354,71 +352,24 @@ KeyList KeyList::finishRead()
     return list;
 }
 
-// --- sorting ---
-
-qsizetype KeyList::sortedPosition(const QString &name, qsizetype skip) const
+void KeyList::settleAsRead()
 {
-    const bool ascending = m_sortOrder == Qt::AscendingOrder;
-    QString other;
-    auto goesAfter = [&](qsizetype index) {
-        const StoredText t = storedName(index);
-        int order;
-        if (t.wide) {
-            order = KeyCollation::compare(t.utf16, name);
+    // A read gives each row the empty data flag exactly when its line's data is empty,
+    // which is what the writer writes for a row that writes empty data or has none.
+    for (StoredRow &r : m_rows) {
+        quint64 flags = flagsOf(r);
+        const bool emptyLine = (flags & DataIsEmptyText) || r.dataLength == 0;
+        const quint64 keep = flags & (NameWide | NameAscii);
+        if (emptyLine) {
+            flags = keep | ReadEmpty | DataIsEmptyText;
+            r.dataLength = 0;
         } else {
-            other = t.latin1;
-            order = KeyCollation::compare(other, name);
+            flags = (flags & ~quint64(ReadEmpty | DataIsEmptyText));
         }
-        return ascending ? order <= 0 : order >= 0;
-    };
-    // Binary search over the rows without `skip`, which are sorted.
-    qsizetype lo = 0;
-    qsizetype hi = count() - (skip >= 0 ? 1 : 0);
-    while (lo < hi) {
-        const qsizetype mid = lo + (hi - lo) / 2;
-        const qsizetype index = (skip >= 0 && mid >= skip) ? mid + 1 : mid;
-        if (goesAfter(index))
-            lo = mid + 1;
-        else
-            hi = mid;
+        r.offsetAndFlags = (offsetOf(r) << kFlagBits) | flags;
     }
-    return lo;
-}
-
-void KeyList::sortRows()
-{
-    const qsizetype n = count();
-    if (n < 2)
-        return;
-    // All names as UTF-16 in one buffer: the collation works on UTF-16 views.
-    qsizetype units = 0;
-    for (const StoredRow &r : m_rows)
-        units += r.nameLength;
-    std::vector<char16_t> all(static_cast<size_t>(units));
-    std::vector<QStringView> names;
-    names.reserve(size_t(n));
-    char16_t *d = all.data();
-    for (qsizetype i = 0; i < n; ++i) {
-        const StoredText t = storedName(i);
-        if (t.wide) {
-            std::copy(t.utf16.utf16(), t.utf16.utf16() + t.utf16.size(), d);
-        } else {
-            const auto *s = reinterpret_cast<const unsigned char *>(t.latin1.data());
-            std::copy(s, s + t.latin1.size(), d);
-        }
-        names.emplace_back(d, t.size());
-        d += t.size();
-    }
-    const std::vector<qsizetype> order = KeyCollation::sortedOrder(names, m_sortOrder);
-    std::vector<StoredRow> sorted;
-    sorted.reserve(size_t(n));
-    qsizetype newCurrent = -1;
-    for (qsizetype i = 0; i < n; ++i) {
-        const qsizetype from = order[size_t(i)];
-        if (from == m_current)
-            newCurrent = i;
-        sorted.push_back(m_rows[size_t(from)]);
-    }
-    m_rows = std::move(sorted);
-    m_current = newCurrent;
+    std::reverse(m_rows.begin(), m_rows.end());
+    m_sorted = false;
+    m_sortOrder = Qt::AscendingOrder;
+    setCurrent(m_rows.empty() ? -1 : 0, true);
 }

@@ -119,6 +119,11 @@ public:
     void appendRead(QStringView name, QStringView data);
     void appendRead(QLatin1StringView name, QLatin1StringView data);
     KeyList finishRead();
+    // Turns the list into the one a read of its own written lines gives: the rows in
+    // reverse order, a row whose line has empty data marked read empty (shown as
+    // "(Empty)"), every other row not, the first row current and selected, sorting off.
+    // Rows keep their texts where they are; nothing is copied.
+    void settleAsRead();
 
 private:
     // A row: offset and flags packed in one word, lengths in characters.

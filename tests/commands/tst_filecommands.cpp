@@ -17,6 +17,14 @@
 #  include <ftw.h>
 #  include <sys/stat.h>
 #endif
+#ifdef Q_OS_LINUX
+#  include <sys/resource.h>
+#  include <sys/socket.h>
+#  include <sys/sysmacros.h>
+#  include <sys/un.h>
+#  include <sys/wait.h>
+#  include <unistd.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -33,10 +41,23 @@ QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+#ifdef Q_OS_LINUX
+bool makeSpecial(const QString &kind, const QString &path);
+#endif
+
 // Makes a file, or a folder for a name ending in "/", under dir with the name spelt in
-// the system's bytes, which need not be valid text. A file holds its own name.
+// the system's bytes, which need not be valid text. A file holds its own name. A name
+// "fifo:NAME", "socket:NAME" or "device:NAME" makes that kind of special file NAME.
 bool makeEntry(const QString &dir, const QByteArray &name)
 {
+    if (const qsizetype colon = name.indexOf(':'); colon > 0) {
+#ifdef Q_OS_LINUX
+        return makeSpecial(QString::fromLatin1(name.first(colon)),
+                           QFile::decodeName(QFile::encodeName(dir) + '/' + name.mid(colon + 1)));
+#else
+        return false;
+#endif
+    }
     QByteArray path = QFile::encodeName(dir) + '/' + name;
     if (path.endsWith('/')) {
         path.chop(1);
@@ -68,9 +89,13 @@ QByteArrayList diskState(const QByteArray &dir, const QByteArray &prefix = {})
             continue;
         const QByteArray full = dir + '/' + name;
         struct stat info;
-        if (::lstat(full.constData(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        const bool known = ::lstat(full.constData(), &info) == 0;
+        if (known && S_ISDIR(info.st_mode)) {
             state << prefix + name + '/';
             state << diskState(full, prefix + name + '/');
+        } else if (known && !S_ISREG(info.st_mode)) {
+            // A pipe would block a read: its kind tells that it is still what it was.
+            state << prefix + name + " type " + QByteArray::number(info.st_mode & S_IFMT, 8);
         } else {
             state << prefix + name + '=' + fileBytes(QFile::decodeName(full));
         }
@@ -116,6 +141,93 @@ struct Snapshot
     bool operator==(const Snapshot &) const = default;
 };
 
+// Runs the command of a table's "command" column: 0 Open, 1 Refresh, 2 Save As, 3 Save.
+void runFileCommand(FileCommands &commands, int command)
+{
+    if (command == 0)
+        commands.mnuFileOpen_Click();
+    else if (command == 1)
+        commands.mnuViewRefresh_Click();
+    else if (command == 2)
+        commands.mnuFileSaveAs_Click();
+    else
+        commands.mnuFileSave_Click();
+}
+
+#ifdef Q_OS_LINUX
+// Makes a file system object that is no regular file at path: "fifo", "socket", or
+// "device" (a node with the numbers of /dev/null). False when this system or user
+// cannot make it.
+bool makeSpecial(const QString &kind, const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (kind == u"fifo"_s)
+        return mkfifo(native.constData(), 0600) == 0;
+    if (kind == u"device"_s)
+        return mknod(native.constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (size_t(native.size()) >= sizeof(address.sun_path))
+        return false;
+    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    const bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        close(fd);
+    return bound;
+}
+
+// Runs command in a child process whose address space may grow only `room` bytes beyond
+// what it uses now, then check with the limit lifted again; returns check's result, or
+// -1 when the child died.
+int withAddressSpaceRoom(qint64 room, const std::function<void()> &command,
+                         const std::function<int()> &check)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        QFile status(u"/proc/self/status"_s);
+        qint64 used = 0;
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : status.readAll().split('\n')) {
+                if (line.startsWith("VmSize:"))
+                    used = line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
+            }
+        }
+        rlimit limit{};
+        getrlimit(RLIMIT_AS, &limit);
+        const rlim_t unlimited = limit.rlim_cur;
+        limit.rlim_cur = rlim_t(used + room);
+        if (used == 0 || setrlimit(RLIMIT_AS, &limit) != 0)
+            _exit(99);
+        // Only the forking thread lives on here: the child must never return to the test.
+        try {
+            command();
+            limit.rlim_cur = unlimited;
+            setrlimit(RLIMIT_AS, &limit);
+            _exit(check());
+        } catch (...) {
+            _exit(98);
+        }
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+// A file of `bytes` bytes of key lines: "key00000001=value of some length" lines, or,
+// dense, "k=" lines (far more rows per byte than a read is measured for).
+QByteArray keyLines(qsizetype bytes, bool dense)
+{
+    QByteArray out;
+    out.reserve(bytes + 64);
+    out += "[s]\r\n";
+    for (int i = 0; out.size() < bytes; ++i)
+        out += dense ? QByteArray("k=\n") : "key" + QByteArray::number(i) + "=value of some length\r\n";
+    return out;
+}
+#endif
+
 } // namespace
 
 class TestFileCommands : public QObject
@@ -137,6 +249,8 @@ private slots:
     void failedWrite();
     void unreadableFile_data();
     void unreadableFile();
+    void tooLarge_data();
+    void tooLarge();
     void exitClosesWindow();
     void properties_data();
     void properties();
@@ -416,6 +530,16 @@ void TestFileCommands::unreadableFile_data()
     QTest::newRow("open a name cut off inside a character")
         << 0 << QByteArrayList{"\xE4\xB8"} << QByteArray("\xE4\xB8");
 #endif
+#ifdef Q_OS_LINUX
+    // A save never replaces what is no regular file: a pipe, a socket, a device.
+    QTest::newRow("open a socket") << 0 << QByteArrayList{"socket:socket.ini"} << QByteArray("socket.ini");
+    QTest::newRow("save as onto a FIFO") << 2 << QByteArrayList{"fifo:fifo.ini"} << QByteArray("fifo.ini");
+    QTest::newRow("save as onto a socket") << 2 << QByteArrayList{"socket:socket.ini"} << QByteArray("socket.ini");
+    QTest::newRow("save as onto a device node") << 2 << QByteArrayList{"device:device.ini"} << QByteArray("device.ini");
+    QTest::newRow("save of a new document onto a FIFO") << 3 << QByteArrayList{"fifo:fifo.ini"} << QByteArray("fifo.ini");
+    QTest::newRow("save of a new document onto a device node")
+        << 3 << QByteArrayList{"device:device.ini"} << QByteArray("device.ini");
+#endif
 }
 
 void TestFileCommands::unreadableFile()
@@ -423,8 +547,12 @@ void TestFileCommands::unreadableFile()
     QFETCH(int, command);
     QFETCH(QByteArrayList, made);
     QFETCH(QByteArray, target);
-    for (const QByteArray &name : made)
-        QVERIFY2(makeEntry(m_dir->path(), name), name.constData());
+    for (const QByteArray &name : made) {
+        if (!makeEntry(m_dir->path(), name))
+            QSKIP(name + " cannot be made here (device nodes need root)");
+    }
+    // A special file: the message says it is no regular file.
+    const bool special = made.constFirst().contains(':');
     const QByteArrayList disk = diskState(QFile::encodeName(m_dir->path()));
     const QString path = QDir::toNativeSeparators(QFile::decodeName(QFile::encodeName(m_dir->path()) + '/' + target));
     IniDocument doc;
@@ -437,14 +565,8 @@ void TestFileCommands::unreadableFile()
     host.fileAnswers.enqueue(path);
     const Snapshot before(doc);
 
-    if (command == 0)
-        commands.mnuFileOpen_Click();
-    else if (command == 1)
-        commands.mnuViewRefresh_Click();
-    else if (command == 2)
-        commands.mnuFileSaveAs_Click();
-    else if (command == 3)
-        commands.mnuFileSave_Click();
+    if (command < 4)
+        runFileCommand(commands, command);
     else
         QVERIFY(!commands.openPath(path, FileNameBytesSurvive(target)));
 
@@ -453,10 +575,93 @@ void TestFileCommands::unreadableFile()
     QVERIFY2(error.contains(path), qPrintable(error));
     // Asks for a new name only where the name, not the file, is at fault.
     QCOMPARE(error.contains(UndecodableNameReason()), !FileNameBytesSurvive(target));
+    QCOMPARE(error.contains(u"这不是一个普通文件"_s), special);
     QVERIFY(Snapshot(doc) == before);
     QCOMPARE(diskState(QFile::encodeName(m_dir->path())), disk);
     if (command == 0)
         QCOMPARE(dialogs.fileName, path);
+}
+
+void TestFileCommands::tooLarge_data()
+{
+    QTest::addColumn<int>("command"); // 0 open, 1 refresh, 2 save as, 3 save
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("roomMb");  // address space the child may still take
+    QTest::addColumn<bool>("works");
+    QTest::newRow("open: refused before reading") << 0 << u"plain"_s << 10 << false;
+    QTest::newRow("refresh: refused before reading") << 1 << u"plain"_s << 10 << false;
+    QTest::newRow("open: allocation fails while reading") << 0 << u"dense"_s << 30 << false;
+    QTest::newRow("save as: the read after the write does not fit") << 2 << u"name ="_s << 10 << false;
+    QTest::newRow("save as: made from the document, no read") << 2 << u"plain"_s << 10 << true;
+    QTest::newRow("save: no memory to encode a 32 MB text") << 3 << u"huge text"_s << 10 << false;
+}
+
+// A file that does not fit in memory: Open, Refresh and the read after Save As say so
+// (the file, its size, "内存不足" and the figures) and the document stays as it was; a
+// save without memory writes nothing. Run in a child with a lowered address-space limit.
+void TestFileCommands::tooLarge()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("needs Linux's address-space limit and /proc");
+#else
+#  ifdef __SANITIZE_ADDRESS__
+    QSKIP("a sanitizer's shadow memory does not fit under an address-space limit");
+#  endif
+    QFETCH(int, command);
+    QFETCH(QString, kind);
+    QFETCH(int, roomMb);
+    QFETCH(bool, works);
+    const QString big = tempPath(u"big.ini"_s);
+    const QByteArray bytes = keyLines(8 * 1024 * 1024, kind == u"dense"_s);
+    {
+        QFile file(big);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+    IniDocument doc;
+    ScriptedHost host;
+    FileDialogState dialogs;
+    FileCommands commands(doc, host, dialogs);
+    const QString small = tempPath(u"small.ini"_s);
+    QVERIFY(QFile(small).open(QIODevice::WriteOnly));
+    const QString target = tempPath(u"out.ini"_s);
+    if (command == 3) {
+        buildDocument(doc, {u"s:k=v"_s});
+        doc.setRowData(2, 0, QString(16 * 1024 * 1024, u'中'));
+        doc.setPath(small);
+    } else if (command == 2) {
+        QVERIFY(commands.openPath(big));
+        if (kind == u"name ="_s)
+            doc.setRowName(2, 0, u"a=b"_s);
+    } else {
+        buildDocument(doc, {u"s:k=v"_s});
+        doc.setPath(command == 1 ? big : small);
+        doc.setStatusTexts(u"status"_s, u"1 项目"_s);
+    }
+    host.fileAnswers.enqueue(command == 0 ? big : target);
+    const Snapshot before(doc);
+
+    const auto run = [&] { runFileCommand(commands, command); };
+    const int result = withAddressSpaceRoom(qint64(roomMb) * 1024 * 1024, run, [&] {
+        if (works)
+            return host.count(u"showError"_s) == 0 && doc.path() == QDir::toNativeSeparators(target) ? 0 : 10;
+        if (host.count(u"showError Tarnwick|"_s) != 1)
+            return 11;
+        const QString error = host.calls.constLast();
+        if (!error.contains(u"内存不足"_s) || !error.contains(u" MB"_s))
+            return 12;
+        // The file read is named with its size; a save names its file.
+        const QString named = command == 0 || command == 1 ? big : command == 2 ? target : small;
+        if (!error.contains(named) || (command != 3 && !error.contains(QString::number(QFileInfo(named).size()))))
+            return 13;
+        return Snapshot(doc) == before ? 0 : 14;
+    });
+    QCOMPARE(result, 0);
+    if (command == 3)
+        QCOMPARE(QFileInfo(small).size(), 0); // nothing written
+    if (works)
+        QCOMPARE(fileBytes(target).size(), QFileInfo(big).size());
+#endif
 }
 
 void TestFileCommands::exitClosesWindow()

@@ -14,6 +14,7 @@
 #  include <sys/mount.h>
 #  include <sys/resource.h>
 #  include <sys/stat.h>
+#  include <grp.h>
 #  include <sys/wait.h>
 #  include <unistd.h>
 #endif
@@ -98,6 +99,10 @@ private slots:
         QTest::newRow("disk full mid-write") << u"disk full"_s << true;
         QTest::newRow("disk full mid-write, new file") << u"disk full"_s << false;
         QTest::newRow("read-only file system") << u"read-only fs"_s << true;
+        // A file with a second name is written in place: the space is taken first.
+        QTest::newRow("disk full, second link") << u"disk full, linked"_s << true;
+        QTest::newRow("size limit one byte short, second link") << u"limit short, linked"_s << true;
+        QTest::newRow("size limit at the first byte, second link") << u"limit 0, linked"_s << true;
     }
 
     void failedSave()
@@ -107,6 +112,8 @@ private slots:
 #else
         QFETCH(QString, kind);
         QFETCH(bool, oldFile);
+        const bool linked = kind.endsWith(u", linked"_s);
+        kind.remove(u", linked"_s);
         QTemporaryDir temp;
         QString dir = temp.path();
         const bool mounted = kind == u"disk full"_s || kind == u"read-only fs"_s;
@@ -124,6 +131,8 @@ private slots:
         const QString path = dir + u"/target.ini"_s;
         if (oldFile)
             QVERIFY(TestFiles::writeBytes(path, oldBytes()));
+        if (linked)
+            QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(dir + u"/link.ini"_s).constData()), 0);
 
         IniDocument doc;
         fillBig(doc);
@@ -150,6 +159,10 @@ private slots:
         }
 
         QStringList expected;
+        if (linked) {
+            expected << u"link.ini"_s;
+            QCOMPARE(TestFiles::readBytes(dir + u"/link.ini"_s), oldBytes());
+        }
         if (kind == u"under file"_s)
             expected << u"plain"_s;
         if (oldFile) {
@@ -158,6 +171,101 @@ private slots:
         }
         QCOMPARE(TestFiles::entries(dir), expected);
         QCOMPARE(TestFiles::describe(doc), before);
+#endif
+    }
+
+    void saveRoutes_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("sameFile"); // written in place rather than replaced
+        QTest::newRow("new file") << u"new"_s << false;
+        QTest::newRow("single link, own file") << u"plain"_s << false;
+        QTest::newRow("second hard link kept") << u"hard link"_s << true;
+        QTest::newRow("symbolic link to a file with a second link") << u"symlink to hard link"_s << true;
+        QTest::newRow("root saves another user's file: owner and group kept") << u"other owner"_s << false;
+        QTest::newRow("unprivileged: writable file in a read-only folder") << u"read-only folder"_s << true;
+        QTest::newRow("unprivileged: group-writable file of another owner") << u"foreign owner"_s << true;
+    }
+
+    // What the file is on disk survives the save: its other names, its owner and group,
+    // its permissions. Replaced in one step where that keeps them all, written in place
+    // where it would not.
+    void saveRoutes()
+    {
+#ifndef Q_OS_LINUX
+        QSKIP("owners, hard links and privileges are tested on Linux");
+#else
+        QFETCH(QString, kind);
+        QFETCH(bool, sameFile);
+        const bool unprivileged = kind == u"read-only folder"_s || kind == u"foreign owner"_s;
+        if ((unprivileged || kind == u"other owner"_s) && geteuid() != 0)
+            QSKIP("needs root to hand files to other users");
+        constexpr uid_t nobody = 65534;
+        QTemporaryDir temp;
+        QVERIFY(QFile::setPermissions(temp.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                       | QFile::ReadOther | QFile::ExeOther));
+        const QString dir = temp.filePath(u"d"_s);
+        QVERIFY(QDir().mkdir(dir));
+        const QString path = dir + u"/target.ini"_s;
+        const QByteArray nativePath = QFile::encodeName(path);
+        if (kind != u"new"_s)
+            QVERIFY(TestFiles::writeBytes(path, oldBytes()));
+        QCOMPARE(::chmod(nativePath.constData(), 0640), kind == u"new"_s ? -1 : 0);
+        QString savePath = path;
+        QStringList expected{u"target.ini"_s};
+        if (kind == u"hard link"_s || kind == u"symlink to hard link"_s) {
+            QCOMPARE(::link(nativePath.constData(), QFile::encodeName(dir + u"/link.ini"_s).constData()), 0);
+            expected.prepend(u"link.ini"_s);
+        }
+        if (kind == u"symlink to hard link"_s) {
+            savePath = temp.filePath(u"sym.ini"_s);
+            QVERIFY(QFile::link(path, savePath));
+        }
+        if (kind == u"other owner"_s)
+            QCOMPARE(::chown(nativePath.constData(), nobody, nobody), 0);
+        if (kind == u"read-only folder"_s)
+            QCOMPARE(::chown(nativePath.constData(), nobody, nobody), 0); // folder: root's, 0755
+        if (kind == u"foreign owner"_s) {
+            QCOMPARE(::chown(nativePath.constData(), 0, nobody), 0);
+            QCOMPARE(::chmod(nativePath.constData(), 0660), 0);
+            QCOMPARE(::chmod(QFile::encodeName(dir).constData(), 0777), 0);
+        }
+        struct stat before{};
+        ::stat(nativePath.constData(), &before);
+
+        IniDocument doc;
+        doc.addSection(u"New"_s);
+        if (unprivileged) {
+            const pid_t pid = fork();
+            if (pid == 0) {
+                const bool dropped = setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0;
+                QString error;
+                _exit(!dropped ? 3 : WriteIniFile(doc, savePath, &error) ? 0 : error.isEmpty() ? 2 : 1);
+            }
+            int status = 0;
+            QCOMPARE(waitpid(pid, &status, 0), pid);
+            QVERIFY(WIFEXITED(status));
+            QCOMPARE(WEXITSTATUS(status), 0);
+        } else {
+            QString error;
+            QVERIFY2(WriteIniFile(doc, savePath, &error), qPrintable(error));
+        }
+
+        QCOMPARE(TestFiles::readBytes(path), QByteArray("[New]\r\n"));
+        QCOMPARE(TestFiles::entries(dir), expected);
+        struct stat after{};
+        QCOMPARE(::stat(nativePath.constData(), &after), 0);
+        if (kind == u"new"_s)
+            return;
+        QCOMPARE(after.st_ino == before.st_ino, sameFile);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_gid, before.st_gid);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_nlink, before.st_nlink);
+        if (expected.contains(u"link.ini"_s))
+            QCOMPARE(TestFiles::readBytes(dir + u"/link.ini"_s), QByteArray("[New]\r\n"));
+        if (kind == u"symlink to hard link"_s)
+            QVERIFY(QFileInfo(savePath).isSymLink());
 #endif
     }
 
