@@ -127,12 +127,22 @@ QByteArray folderOf(const QString &path)
 
 #endif
 
-// The reason a target that exists is refused, or an empty text.
-QString specialTarget(const QString &path)
+} // namespace
+
+QString NotARegularFileReason(const QString &path)
 {
     const QFileInfo info(path);
-    if (!info.exists())
+    if (!info.exists()) {
+        // A link that leads round in a circle names no file, and a save must not put a
+        // regular file in its place; a link to a name not there yet leads where a save
+        // creates the file.
+#ifdef Q_OS_UNIX
+        struct stat st{};
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0 && errno == ELOOP)
+            return u"这不是一个普通文件（符号链接绕成了一个圈）"_s;
+#endif
         return {};
+    }
     if (info.isDir())
         return u"这是一个文件夹，不是文件"_s;
     if (!info.isFile())
@@ -140,11 +150,9 @@ QString specialTarget(const QString &path)
     return {};
 }
 
-} // namespace
-
 bool ReplaceFileContent(const QString &path, const ContentProducer &produce, QString *error)
 {
-    const QString special = specialTarget(path);
+    const QString special = NotARegularFileReason(path);
     if (!special.isEmpty())
         return fail(error, special);
 

@@ -6,6 +6,11 @@
 
 #include <functional>
 
+// Why the file system object at path cannot be read or written as a file ("这是一个文件夹，
+// 不是文件", "这不是一个普通文件": a FIFO, a socket, a device, a loop of symbolic links),
+// or an empty text for a regular file, a link to one, and a name where nothing is yet.
+QString NotARegularFileReason(const QString &path);
+
 // Makes a file's new content: hands its bytes to the sink in order and returns true, or
 // returns false with the reason (then the content cannot be written). It may be called
 // more than once and must give the same bytes each time.
@@ -15,8 +20,8 @@ using ContentProducer = std::function<bool(const ByteSink &sink, QString *error)
 // disk, in the way of the careful desktop save routines (GLib's file replace):
 //
 // - A symbolic link is followed: the file it points to gets the content.
-// - A target that exists but is no regular file (a folder, a FIFO, a socket, a device)
-//   is refused with the reason Open gives for it, and nothing is touched.
+// - A target that exists but is no regular file (a folder, a FIFO, a socket, a device,
+//   a loop of symbolic links) is refused with the reason Open gives for it, and nothing is touched.
 // - A new file, or a regular file with a single link whose owner and group a new file
 //   can take (root gives them to it), is replaced in one step: the content goes into a
 //   temporary file beside it, which takes the old file's permissions, owner and group

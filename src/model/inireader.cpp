@@ -1,6 +1,7 @@
 #include "inireader.h"
 
 #include "encodingdetector.h"
+#include "filereplace.h"
 #include "inidocument.h"
 #include "inilineparser.h"
 #include "memorybudget.h"
@@ -192,16 +193,14 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
 
     const QString nativePath = QDir::toNativeSeparators(path);
     const QFileInfo info(path);
+    // Only a regular file is read: a device could deliver endless bytes.
+    if (const QString special = NotARegularFileReason(path); !special.isEmpty())
+        return fail(special);
     if (!info.exists()) {
         doc.clear(FileNameFromPath(nativePath));
         doc.setPath(nativePath);
         return ReadResult::Missing;
     }
-    // Only a regular file is read: a device could deliver endless bytes.
-    if (info.isDir())
-        return fail(u"这是一个文件夹，不是文件"_s);
-    if (!info.isFile())
-        return fail(u"这不是一个普通文件"_s);
 
     // A file that cannot fit is refused before a byte is read; an allocation that fails
     // anyway (a file that needs more than most) drops what was read and keeps the document.

@@ -47,7 +47,7 @@ bool makeSpecial(const QString &kind, const QString &path);
 
 // Makes a file, or a folder for a name ending in "/", under dir with the name spelt in
 // the system's bytes, which need not be valid text. A file holds its own name. A name
-// "fifo:NAME", "socket:NAME" or "device:NAME" makes that kind of special file NAME.
+// "KIND:NAME" makes a special file NAME of a kind that makeSpecial knows.
 bool makeEntry(const QString &dir, const QByteArray &name)
 {
     if (const qsizetype colon = name.indexOf(':'); colon > 0) {
@@ -155,8 +155,8 @@ void runFileCommand(FileCommands &commands, int command)
 }
 
 #ifdef Q_OS_LINUX
-// Makes a file system object that is no regular file at path: "fifo", "socket", or
-// "device" (a node with the numbers of /dev/null). False when this system or user
+// Makes a file system object that is no regular file at path: "fifo", "socket",
+// "device" (a node with the numbers of /dev/null) or "loop" (a link to itself). False when this system or user
 // cannot make it.
 bool makeSpecial(const QString &kind, const QString &path)
 {
@@ -165,6 +165,8 @@ bool makeSpecial(const QString &kind, const QString &path)
         return mkfifo(native.constData(), 0600) == 0;
     if (kind == u"device"_s)
         return mknod(native.constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    if (kind == u"loop"_s)
+        return symlink(native.constData(), native.constData()) == 0;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (size_t(native.size()) >= sizeof(address.sun_path))
@@ -539,6 +541,9 @@ void TestFileCommands::unreadableFile_data()
     QTest::newRow("save of a new document onto a FIFO") << 3 << QByteArrayList{"fifo:fifo.ini"} << QByteArray("fifo.ini");
     QTest::newRow("save of a new document onto a device node")
         << 3 << QByteArrayList{"device:device.ini"} << QByteArray("device.ini");
+    // A link to itself names no file: it is not opened as a new one, nor replaced.
+    QTest::newRow("open a link to itself") << 0 << QByteArrayList{"loop:loop.ini"} << QByteArray("loop.ini");
+    QTest::newRow("save as onto a link to itself") << 2 << QByteArrayList{"loop:loop.ini"} << QByteArray("loop.ini");
 #endif
 }
 
