@@ -1,6 +1,7 @@
 #include "frmini.h"
 #include "modalanswer.h"
 #include "sectiontreemodel.h"
+#include "windowdriver.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -23,20 +24,12 @@ const QString eventsFile = QStringLiteral(TARNWICK_TEST_DATA "/window-events.ini
 
 QStringList names(const KeyList *list)
 {
-    QStringList out;
-    for (const KeyRow &row : list->rows())
-        out << row.name();
-    return out;
+    return WindowDriver::names(list);
 }
 
 QString flags(const QList<QAction *> &actions)
 {
-    QString out;
-    for (QAction *a : actions) {
-        if (!a->isSeparator())
-            out += a->isEnabled() ? u'1' : u'0';
-    }
-    return out;
+    return WindowDriver::flags(actions);
 }
 } // namespace
 
@@ -48,6 +41,8 @@ private slots:
     void cleanup();
     void clickSortsOnceAndBringsListToFront();
     void keyboardSelectionActsAsClick();
+    void selectionFollowsEveryChange_data();
+    void selectionFollowsEveryChange();
     void treeRightClick_data();
     void treeRightClick();
     void leftAndMiddleReleasesDoNothing();
@@ -55,37 +50,27 @@ private slots:
     void keyRightClick();
     void menuBarKeepsFlagsAfterClickOnRoot();
     void doubleClickEditsThatRow();
-    void newSectionAndNewKeyEditInPlace();
-    void longNamesSurviveInPlaceEdits();
     void deleteSectionAfterRealQuestion();
     void copyPathsToRealClipboard();
 
 private:
-    QTreeView *tree() const { return m_window->findChild<QTreeView *>(u"tvwSections"_s); }
-    QTreeView *keys() const { return m_window->findChild<QTreeView *>(u"lstKeys"_s); }
-    QPoint nodeCenter(int treeIndex) const
-    {
-        auto *model = static_cast<SectionTreeModel *>(tree()->model());
-        return tree()->visualRect(model->indexOfNode(treeIndex)).center();
-    }
-    QPoint rowCenter(int row) const { return keys()->visualRect(keys()->model()->index(row, 0)).center(); }
-    void clickNode(int treeIndex) const
-    {
-        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, nodeCenter(treeIndex));
-    }
-    void rightClick(QTreeView *view, QPoint pos) const
-    {
-        QTest::mousePress(view->viewport(), Qt::RightButton, {}, pos);
-        QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, pos);
-    }
+    QTreeView *tree() const { return m_ui->tree(); }
+    QTreeView *keys() const { return m_ui->keys(); }
+    QPoint nodeCenter(int treeIndex) const { return m_ui->nodeCenter(treeIndex); }
+    QPoint rowCenter(int row) const { return m_ui->rowCenter(row); }
+    void clickNode(int treeIndex) const { m_ui->clickNode(treeIndex); }
+    void rightClick(QTreeView *view, QPoint pos) const { m_ui->rightClick(view, pos); }
+    void play(const QString &script);
 
     std::unique_ptr<frmINI> m_window;
+    std::unique_ptr<WindowDriver> m_ui;
     IniDocument *m_doc = nullptr;
 };
 
 void TestFrmIniEvents::init()
 {
     m_window = std::make_unique<frmINI>();
+    m_ui = std::make_unique<WindowDriver>(*m_window);
     m_window->show();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -99,6 +84,7 @@ void TestFrmIniEvents::cleanup()
     for (QMenu *menu : {m_window->actions().mnuSection, m_window->actions().mnuKey})
         menu->hide();
     QVERIFY(allModalsAnswered());
+    m_ui.reset();
     m_window.reset();
 }
 
@@ -132,6 +118,100 @@ void TestFrmIniEvents::keyboardSelectionActsAsClick()
     QTest::keyClick(tree(), Qt::Key_Home);
     QCOMPARE(m_doc->selectedNode(), 1);
     QCOMPARE(m_doc->frontList(), 0);
+}
+
+void TestFrmIniEvents::selectionFollowsEveryChange_data()
+{
+    QTest::addColumn<QString>("script"); // see play(); node 0 is empty space below the nodes
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("outline");
+    const QString asRead = u"alpha:c,a,b|beta:|gamma:x"_s; // alpha sorts when clicked
+    QTest::newRow("press, move down, release below the last node")
+        << u"click 3, press 4, move 0, release 0"_s << 4 << asRead;
+    QTest::newRow("drag over others, release on empty space")
+        << u"click 1, press 2, move 3, move 4, move 0, release 0"_s << 4 << u"alpha:a,b,c|beta:|gamma:x"_s;
+    QTest::newRow("drag back, release on another node")
+        << u"press 4, move 3, release 2"_s << 3 << asRead;
+    QTest::newRow("click on empty space keeps the highlight") << u"click 3, click 0"_s << 3 << asRead;
+    QTest::newRow("Ctrl+click on the highlighted node") << u"click 3, ctrl-click 3"_s << 3 << asRead;
+    QTest::newRow("Ctrl+click on another node") << u"click 3, ctrl-click 4"_s << 4 << asRead;
+    QTest::newRow("Ctrl+Space on the highlighted node") << u"click 3, ctrl-space"_s << 3 << asRead;
+    QTest::newRow("Tab out of a section's name edit")
+        << u"click 2, rename, tab"_s << 3 << u"renamed:a,b,c|beta:|gamma:x"_s;
+    QTest::newRow("Shift+Tab out of a section's name edit")
+        << u"click 3, rename, backtab"_s << 2 << u"alpha:a,b,c|renamed:|gamma:x"_s;
+    QTest::newRow("Escape in a section's name edit") << u"click 3, rename, escape"_s << 3 << asRead;
+    QTest::newRow("current node set from code") << u"click 3, current 4"_s << 4 << asRead;
+    // Then a key command works on the list the user sees.
+    QTest::newRow("drag, then delete the row shown")
+        << u"click 2, press 4, move 0, release 0, delete row 0"_s << 4 << u"alpha:a,b,c|beta:|gamma:"_s;
+}
+
+// Plays a comma-separated script of real input on the tree: click N, ctrl-click N,
+// press N, move N, release N (N = 0: empty space), ctrl-space, rename (starts the name
+// edit and types "renamed"), tab, backtab, escape (in that edit), current N (from code),
+// delete row R (right-click on row R, Delete, Yes).
+void TestFrmIniEvents::play(const QString &script)
+{
+    QWidget *viewport = tree()->viewport();
+    const auto at = [this](const QString &node) {
+        return node == u"0"_s ? m_ui->belowNodes() : nodeCenter(node.toInt());
+    };
+    for (const QString &step : script.split(u", "_s)) {
+        const QStringList w = step.split(u' ');
+        if (w[0] == u"click"_s)
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, at(w[1]));
+        else if (w[0] == u"ctrl-click"_s)
+            QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, at(w[1]));
+        else if (w[0] == u"press"_s)
+            QTest::mousePress(viewport, Qt::LeftButton, {}, at(w[1]));
+        else if (w[0] == u"move"_s)
+            QTest::mouseMove(viewport, at(w[1]));
+        else if (w[0] == u"release"_s)
+            QTest::mouseRelease(viewport, Qt::LeftButton, {}, at(w[1]));
+        else if (w[0] == u"ctrl-space"_s)
+            QTest::keyClick(tree(), Qt::Key_Space, Qt::ControlModifier);
+        else if (w[0] == u"current"_s)
+            tree()->setCurrentIndex(static_cast<SectionTreeModel *>(tree()->model())->indexOfNode(w[1].toInt()));
+        else if (w[0] == u"rename"_s) {
+            rightClick(tree(), m_ui->belowNodes());
+            m_window->actions().mnuSection->hide();
+            m_window->actions().mnuSectionRename->trigger();
+            QLineEdit *editor = m_ui->editor(tree());
+            QVERIFY(editor);
+            editor->selectAll();
+            QTest::keyClicks(editor, u"renamed"_s);
+        } else if (w[0] == u"tab"_s || w[0] == u"backtab"_s || w[0] == u"escape"_s) {
+            const Qt::Key key = w[0] == u"tab"_s ? Qt::Key_Tab : w[0] == u"backtab"_s ? Qt::Key_Backtab : Qt::Key_Escape;
+            QTest::keyClick(m_ui->editor(tree()), key);
+            QCoreApplication::processEvents();
+        } else if (w[0] == u"delete"_s) {
+            rightClick(keys(), rowCenter(w[2].toInt()));
+            m_window->actions().mnuKey->hide();
+            answerNextModal([](QWidget *modal) {
+                auto *box = qobject_cast<QMessageBox *>(modal);
+                box->button(QMessageBox::Yes)->click();
+            });
+            m_window->actions().mnuKeyDelete->trigger();
+            QVERIFY(allModalsAnswered());
+        } else {
+            QFAIL(qPrintable(u"unknown step "_s + step));
+        }
+        const QString differs = m_ui->disagreement();
+        QVERIFY2(differs.isEmpty(), qPrintable(step + u": "_s + differs));
+    }
+}
+
+void TestFrmIniEvents::selectionFollowsEveryChange()
+{
+    QFETCH(QString, script);
+    QFETCH(int, selected);
+    QFETCH(QString, outline);
+    play(script);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(m_doc->selectedNode(), selected);
+    QCOMPARE(m_ui->outline(), outline);
 }
 
 void TestFrmIniEvents::treeRightClick_data()
@@ -246,58 +326,6 @@ void TestFrmIniEvents::doubleClickEditsThatRow()
     QCOMPARE(shownName, u"b"_s);
     // The renamed row keeps the sorted list sorted.
     QCOMPARE(names(m_doc->list(2)), QStringList({u"a"_s, u"c"_s, u"z"_s}));
-}
-
-void TestFrmIniEvents::newSectionAndNewKeyEditInPlace()
-{
-    m_window->actions().mnuSectionNew->trigger();
-    QCOMPARE(m_doc->selectedNode(), 5);
-    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
-    QVERIFY(editor && tree()->isAncestorOf(editor));
-    QCOMPARE(editor->text(), u"新建项"_s);
-    editor->selectAll();
-    QTest::keyClicks(editor, u"delta"_s);
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_COMPARE(m_doc->nodeText(5), u"delta"_s); // the delegate commits on its next turn
-
-    m_window->actions().mnuKeyNew->trigger();
-    editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
-    QVERIFY(editor && keys()->isAncestorOf(editor));
-    editor->setText(u"名字"_s); // QTest types Latin-1 only
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_COMPARE(names(m_doc->list(5)), QStringList{u"名字"_s});
-}
-
-// A line edit stops at 32,767 characters unless told otherwise; confirming an edit of
-// a longer name unchanged must keep it whole.
-void TestFrmIniEvents::longNamesSurviveInPlaceEdits()
-{
-    const QString longName = QString(40000, u'n') + u"end"_s;
-    m_doc->setNodeText(2, longName);
-    clickNode(2);
-    rightClick(tree(), nodeCenter(2)); // enables Rename
-    m_window->actions().mnuSection->hide();
-    m_window->actions().mnuSectionRename->trigger();
-    auto *editor = tree()->findChild<QLineEdit *>();
-    QVERIFY(editor);
-    QCOMPARE(editor->text(), longName);
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_VERIFY(!tree()->findChild<QLineEdit *>());
-    QCOMPARE(m_doc->nodeText(2), longName);
-
-    clickNode(2); // the list in front
-    m_doc->setRowName(2, 0, longName);
-    const qsizetype row = m_doc->list(2)->count() - 1; // sorted: the n... name goes last
-    QCOMPARE(m_doc->list(2)->name(row), longName);
-    rightClick(keys(), rowCenter(int(row))); // makes it the current row, enables Rename
-    m_window->actions().mnuKey->hide();
-    m_window->actions().mnuKeyRename->trigger();
-    editor = keys()->findChild<QLineEdit *>();
-    QVERIFY(editor);
-    QCOMPARE(editor->text(), longName);
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_VERIFY(!keys()->findChild<QLineEdit *>());
-    QCOMPARE(m_doc->list(2)->name(row), longName);
 }
 
 void TestFrmIniEvents::deleteSectionAfterRealQuestion()
