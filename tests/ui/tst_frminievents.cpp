@@ -69,20 +69,15 @@ private:
 
 void TestFrmIniEvents::init()
 {
-    m_window = std::make_unique<frmINI>();
+    m_window = WindowDriver::openWindow(eventsFile);
+    QVERIFY(m_window);
     m_ui = std::make_unique<WindowDriver>(*m_window);
-    m_window->show();
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QVERIFY(m_window->openPath(eventsFile));
     m_doc = &m_window->document();
-    QCOMPARE(m_doc->selectedNode(), 1);
 }
 
 void TestFrmIniEvents::cleanup()
 {
-    for (QMenu *menu : {m_window->actions().mnuSection, m_window->actions().mnuKey})
-        menu->hide();
+    m_ui->closeMenus();
     QVERIFY(allModalsAnswered());
     m_ui.reset();
     m_window.reset();

@@ -55,6 +55,7 @@ void RandomUser::sectionNew()
     const int node = m_ref.nodeCount();
     m_ref.front = node;
     m_ref.selected = node;
+    m_ref.rootExpanded = true;
     m_ref.statusCount = m_ref.countText();
     finishEdit(tree(), [this, node](const QString &name) { m_ref.sections[size_t(node - 2)].name = name; });
 }

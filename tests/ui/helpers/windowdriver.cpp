@@ -6,11 +6,28 @@
 #include <QAction>
 #include <QIcon>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSet>
 #include <QTest>
 #include <QTreeView>
 
 using namespace Qt::StringLiterals;
+
+std::unique_ptr<frmINI> WindowDriver::openWindow(const QString &path)
+{
+    auto window = std::make_unique<frmINI>();
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()) || !window->openPath(path))
+        return nullptr;
+    return window;
+}
+
+void WindowDriver::closeMenus() const
+{
+    m_window.actions().mnuSection->hide();
+    m_window.actions().mnuKey->hide();
+}
 
 QTreeView *WindowDriver::tree() const
 {

@@ -4,6 +4,7 @@
 #include <QPoint>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class frmINI;
 class KeyList;
@@ -16,6 +17,11 @@ class WindowDriver
 {
 public:
     explicit WindowDriver(frmINI &window) : m_window(window) {}
+
+    // A shown, active main window with path open; nullptr when any of it fails.
+    static std::unique_ptr<frmINI> openWindow(const QString &path);
+    // Closes the context menus a test left open.
+    void closeMenus() const;
 
     QTreeView *tree() const;
     QTreeView *keys() const;
