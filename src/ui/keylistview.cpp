@@ -40,7 +40,9 @@ void KeyListView::bind(IniDocument &doc, KeyListModel *model)
     connect(model, &QAbstractItemModel::rowsInserted, this, &KeyListView::showDocumentRow);
     connect(model, &QAbstractItemModel::rowsMoved, this, &KeyListView::showDocumentRow);
     connect(&doc, &IniDocument::currentRowChanged, this, [this](int member) {
-        if (member == m_model->member())
+        // What the view itself just handed over needs no showing back: the view may be
+        // between its selection change and its current-row change.
+        if (member == m_model->member() && !m_taking)
             showDocumentRow();
     });
     showDocumentRow();
@@ -88,8 +90,19 @@ void KeyListView::takeUserRow()
     const QModelIndex current = currentIndex();
     if (!current.isValid())
         return;
+    m_taking = true;
     m_doc->setCurrentRow(m_model->member(), current.row(),
                          selectionModel()->isRowSelected(current.row(), {}));
+    m_taking = false;
+}
+
+QItemSelectionModel::SelectionFlags KeyListView::selectionCommand(const QModelIndex &index,
+                                                                  const QEvent *event) const
+{
+    // A press on a selected row that ends on empty space would otherwise clear it.
+    if (!index.isValid())
+        return QItemSelectionModel::NoUpdate;
+    return QTreeView::selectionCommand(index, event);
 }
 
 void KeyListView::mousePressEvent(QMouseEvent *event)

@@ -12,7 +12,8 @@ class KeyListModel;
 // a row makes it the current, selected row, as a platform list view does; the release,
 // the context-menu key and Shift+F10 are reported as rightReleased (the keys at the
 // current row). A left double click anywhere in the list is reported as
-// keyDoubleClicked. Edits start only when the program asks.
+// keyDoubleClicked. Empty space below the rows selects and deselects nothing. Edits
+// start only when the program asks.
 class KeyListView : public QTreeView
 {
     Q_OBJECT
@@ -30,6 +31,8 @@ signals:
     void keyDoubleClicked();
 
 protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event) const override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
@@ -43,4 +46,5 @@ private:
     IniDocument *m_doc = nullptr;
     KeyListModel *m_model = nullptr;
     int m_quiet = 0; // above 0 while the view shows the document or the model changes
+    bool m_taking = false; // while the view's own row goes to the document
 };

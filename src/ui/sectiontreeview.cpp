@@ -107,6 +107,7 @@ void SectionTreeView::mousePressEvent(QMouseEvent *event)
         event->accept();
         return;
     }
+    m_pressed = indexAt(event->position().toPoint());
     QTreeView::mousePressEvent(event);
 }
 
@@ -121,12 +122,13 @@ void SectionTreeView::mouseReleaseEvent(QMouseEvent *event)
         event->accept();
         return;
     }
-    const QModelIndex pressed = currentIndex();
     const QModelIndex under = indexAt(event->position().toPoint());
+    const bool click = under.isValid() && under == m_pressed;
+    m_pressed = QPersistentModelIndex();
     QTreeView::mouseReleaseEvent(event);
     // A click on the node already selected is a node click too: it sorts the section's
     // list again after New key switched its sorting off.
-    if (under.isValid() && under == pressed)
+    if (click)
         emit nodeClicked(SectionTreeModel::treeIndexOf(under));
 }
 

@@ -10,7 +10,8 @@ class SectionTreeModel;
 // - the document's changes are shown (without counting as a click);
 // - every other change of the view's current node, however it comes (a press, a drag,
 //   a release anywhere, the keyboard, Tab out of a name edit, a call from code), is
-//   reported as nodeClicked for the new node; so is a left click on the current node;
+//   reported as nodeClicked for the new node; so is a left click (press and release on
+//   the same node) on the current node;
 // - once a node is highlighted nothing takes the highlight away: Ctrl+click, Ctrl+Space
 //   and a click on empty space leave it, as a native tree does.
 // A right-button press selects nothing (the selection, not the node under the pointer,
@@ -49,4 +50,5 @@ private:
     IniDocument *m_doc = nullptr;
     SectionTreeModel *m_model = nullptr;
     int m_quiet = 0; // above 0 while the view shows the document or the model changes
+    QPersistentModelIndex m_pressed; // the node the left button went down on
 };

@@ -155,6 +155,8 @@ void TestFrmIniEdits::editCommittedBeforeCommand_data()
     QTest::newRow("key rename, then Copy Name")
         << u"key rename"_s << u"mnuKeyCopyName"_s << u"alpha:b,c,foo"_s + rest << u"foo"_s;
     QTest::newRow("key rename, then a shortcut") << u"key rename"_s << u"Ctrl+I"_s << u"alpha:b,c,foo"_s + rest << QString();
+    QTest::newRow("key rename, then a click on the root")
+        << u"key rename"_s << u"click root"_s << u"alpha:b,c,foo"_s + rest << QString();
     QTest::newRow("key rename, then Escape") << u"key rename"_s << u"Escape"_s << u"alpha:a,b,c"_s + rest << QString();
     QTest::newRow("section rename, then Copy Path")
         << u"section rename"_s << u"mnuSectionCopyPath"_s << u"foo:a,b,c"_s + rest << u"window-events.ini\\foo"_s;
@@ -183,6 +185,8 @@ void TestFrmIniEdits::editCommittedBeforeCommand()
 
     if (then == u"Escape"_s)
         QTest::keyClick(editor, Qt::Key_Escape);
+    else if (then == u"click root"_s)
+        m_ui->clickNode(1);
     else if (then == u"Ctrl+I"_s)
         QTest::keyClick(editor, Qt::Key_I, Qt::ControlModifier);
     else
