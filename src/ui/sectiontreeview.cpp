@@ -38,6 +38,15 @@ void SectionTreeView::bind(IniDocument &doc, SectionTreeModel *model)
         setExpanded(m_model->indexOfNode(1), expanded);
     });
     connect(&doc, &IniDocument::sectionRemoved, this, &SectionTreeView::showDocumentSelection);
+    // The user opens and closes the root too (its arrow, a double click, the keyboard).
+    connect(this, &QTreeView::expanded, this, [this](const QModelIndex &index) {
+        if (SectionTreeModel::treeIndexOf(index) == 1)
+            m_doc->setRootExpanded(true);
+    });
+    connect(this, &QTreeView::collapsed, this, [this](const QModelIndex &index) {
+        if (SectionTreeModel::treeIndexOf(index) == 1)
+            m_doc->setRootExpanded(false);
+    });
     setExpanded(model->indexOfNode(1), doc.rootExpanded());
     showDocumentSelection();
 }

@@ -17,7 +17,7 @@ class SectionTreeModel;
 // A right-button press selects nothing (the selection, not the node under the pointer,
 // decides what the context menu offers); its release, the context-menu key and
 // Shift+F10 are reported as rightReleased, the keys at the current node. Edits start
-// only when the program asks.
+// only when the program asks. Opening or closing the root is given to the document.
 class SectionTreeView : public QTreeView
 {
     Q_OBJECT

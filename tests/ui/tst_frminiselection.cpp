@@ -75,15 +75,16 @@ void TestFrmIniSelection::selectionFollowsEveryChange_data()
         << u"click 3, rename, backtab"_s << 2 << u"alpha:a,b,c|renamed:|gamma:x"_s;
     QTest::newRow("Escape in a section's name edit") << u"click 3, rename, escape"_s << 3 << asRead;
     QTest::newRow("current node set from code") << u"click 3, current 4"_s << 4 << asRead;
+    QTest::newRow("double click on the root closes it") << u"click 3, double-click 1"_s << 1 << asRead;
     // Then a key command works on the list the user sees.
     QTest::newRow("drag, then delete the row shown")
         << u"click 2, press 4, move 0, release 0, delete row 0"_s << 4 << u"alpha:a,b,c|beta:|gamma:"_s;
 }
 
-// Plays a comma-separated script of real input on the tree: click N, ctrl-click N,
-// press N, move N, release N (N = 0: empty space), ctrl-space, rename (starts the name
-// edit and types "renamed"), tab, backtab, escape (in that edit), current N (from code),
-// delete row R (right-click on row R, Delete, Yes).
+// Plays a comma-separated script of real input on the tree: click N, double-click N,
+// ctrl-click N, press N, move N, release N (N = 0: empty space), ctrl-space, rename
+// (starts the name edit and types "renamed"), tab, backtab, escape (in that edit),
+// current N (from code), delete row R (right-click on row R, Delete, Yes).
 void TestFrmIniSelection::play(const QString &script)
 {
     QWidget *viewport = m_ui->tree()->viewport();
@@ -94,7 +95,10 @@ void TestFrmIniSelection::play(const QString &script)
         const QStringList w = step.split(u' ');
         if (w[0] == u"click"_s)
             QTest::mouseClick(viewport, Qt::LeftButton, {}, at(w[1]));
-        else if (w[0] == u"ctrl-click"_s)
+        else if (w[0] == u"double-click"_s) {
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, at(w[1]));
+            QTest::mouseDClick(viewport, Qt::LeftButton, {}, at(w[1]));
+        } else if (w[0] == u"ctrl-click"_s)
             QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, at(w[1]));
         else if (w[0] == u"press"_s)
             QTest::mousePress(viewport, Qt::LeftButton, {}, at(w[1]));
@@ -145,6 +149,7 @@ void TestFrmIniSelection::selectionFollowsEveryChange()
         return;
     QCOMPARE(m_doc->selectedNode(), selected);
     QCOMPARE(m_ui->outline(), outline);
+    QCOMPARE(m_doc->rootExpanded(), !script.contains(u"double-click 1"_s));
 }
 
 QTEST_MAIN(TestFrmIniSelection)

@@ -99,6 +99,8 @@ QString WindowDriver::disagreement() const
         return u"the highlight is not on the selected node %1"_s.arg(selected);
     if (want.isValid() && tree()->currentIndex() != want)
         return u"the tree's current node is not the selected node %1"_s.arg(selected);
+    if (tree()->isExpanded(model->indexOfNode(1)) != doc.rootExpanded())
+        return u"the root is shown %1"_s.arg(doc.rootExpanded() ? u"closed"_s : u"open"_s);
     const int front = selected == 0 ? 0 : IniDocument::memberOfNode(selected);
     if (doc.frontList() != front)
         return u"list %1 is in front while node %2 is selected"_s.arg(doc.frontList()).arg(selected);

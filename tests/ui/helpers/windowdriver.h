@@ -38,7 +38,8 @@ public:
     // Each section's name and its keys' names: "alpha:a,b,c|beta:|gamma:x".
     QString outline() const;
     // Empty when the highlighted node, the document's selected node, the node drawn with
-    // the open folder and the list in front all belong together; else what differs.
+    // the open folder and the list in front all belong together, and the root is shown
+    // open exactly when the document says so; else what differs.
     QString disagreement() const;
 
     static QStringList names(const KeyList *list);
