@@ -129,7 +129,8 @@ void frmINI::connectActions()
     onTriggered(a.mnuKeyCopyPath, [key] { key->mnuKeyCopyPath_Click(); });
     onTriggered(a.mnuKeyCopyValue, [key] { key->mnuKeyCopyValue_Click(); });
 
-    onTriggered(a.mnuViewStatusbar, [this] { mnuViewStatusbar_Click(m_actions.mnuViewStatusbar->isChecked()); });
+    onTriggered(a.mnuViewStatusbar,
+                [this] { mnuViewStatusbar_Click(m_actions.mnuViewStatusbar->isChecked()); });
     onTriggered(a.mnuViewRefresh, [file] { file->mnuViewRefresh_Click(); });
     onTriggered(a.mnuViewProperties, [file] { file->mnuViewProperties_Click(); });
 }

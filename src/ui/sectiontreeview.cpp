@@ -70,11 +70,17 @@ void SectionTreeView::commitEdit()
 
 void SectionTreeView::showDocumentSelection()
 {
+    showSelectedNode(true);
+}
+
+void SectionTreeView::showSelectedNode(bool scroll)
+{
     ++m_quiet;
     const QModelIndex index = m_model->indexOfNode(m_doc->selectedNode());
     if (index.isValid()) {
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        scrollTo(index);
+        if (scroll)
+            scrollTo(index);
     } else {
         // No node selected (after a read or New): the next key press starts from the top.
         selectionModel()->clear();
@@ -94,8 +100,9 @@ void SectionTreeView::followView()
     const QModelIndexList selected = selectionModel()->selectedIndexes();
     const bool shown = want.isValid() ? selected.size() == 1 && selected.first() == want && current == want
                                       : selected.isEmpty();
+    // Put back where it is, without scrolling: the user may be pointing elsewhere.
     if (!shown)
-        showDocumentSelection();
+        showSelectedNode(false);
 }
 
 QItemSelectionModel::SelectionFlags SectionTreeView::selectionCommand(const QModelIndex &index,
@@ -167,6 +174,7 @@ void SectionTreeView::focusInEvent(QFocusEvent *event)
     ++m_quiet;
     QTreeView::focusInEvent(event);
     --m_quiet;
+    // Without scrolling: the focus often comes with a click, which must land where aimed.
     if (m_doc)
-        showDocumentSelection();
+        showSelectedNode(false);
 }

@@ -45,6 +45,7 @@ protected:
 
 private:
     void showDocumentSelection();
+    void showSelectedNode(bool scroll);
     void followView();
 
     IniDocument *m_doc = nullptr;

@@ -75,6 +75,12 @@ void TestFrmIniSelection::selectionFollowsEveryChange_data()
         << u"click 3, rename, backtab"_s << 2 << u"alpha:a,b,c|renamed:|gamma:x"_s;
     QTest::newRow("Escape in a section's name edit") << u"click 3, rename, escape"_s << 3 << asRead;
     QTest::newRow("current node set from code") << u"click 3, current 4"_s << 4 << asRead;
+    // The click that gives the tree the focus lands where aimed, however long the tree.
+    QString longer = asRead;
+    for (int n = 0; n < 40; ++n)
+        longer += u"|新建项:"_s;
+    QTest::newRow("click on the root of a long tree from the key list")
+        << u"new 40, click-keys, click 1"_s << 1 << longer;
     QTest::newRow("double click on the root closes it") << u"click 3, double-click 1"_s << 1 << asRead;
     // Then a key command works on the list the user sees.
     QTest::newRow("drag, then delete the row shown")
@@ -82,7 +88,8 @@ void TestFrmIniSelection::selectionFollowsEveryChange_data()
 }
 
 // Plays a comma-separated script of real input on the tree: click N, double-click N,
-// ctrl-click N, press N, move N, release N (N = 0: empty space), ctrl-space, rename
+// ctrl-click N, press N, move N, release N (N = 0: empty space), new N (sections, each
+// named by Escape), click-keys (on the key list's empty space), ctrl-space, rename
 // (starts the name edit and types "renamed"), tab, backtab, escape (in that edit),
 // current N (from code), delete row R (right-click on row R, Delete, Yes).
 void TestFrmIniSelection::play(const QString &script)
@@ -95,6 +102,14 @@ void TestFrmIniSelection::play(const QString &script)
         const QStringList w = step.split(u' ');
         if (w[0] == u"click"_s)
             QTest::mouseClick(viewport, Qt::LeftButton, {}, at(w[1]));
+        else if (w[0] == u"new"_s) {
+            for (int n = w[1].toInt(); n > 0; --n) {
+                m_window->actions().mnuSectionNew->trigger();
+                QTest::keyClick(m_ui->editor(m_ui->tree()), Qt::Key_Escape);
+            }
+            QTRY_VERIFY(!m_ui->editor(m_ui->tree()));
+        } else if (w[0] == u"click-keys"_s)
+            QTest::mouseClick(m_ui->keys()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
         else if (w[0] == u"double-click"_s) {
             QTest::mouseClick(viewport, Qt::LeftButton, {}, at(w[1]));
             QTest::mouseDClick(viewport, Qt::LeftButton, {}, at(w[1]));
