@@ -87,7 +87,7 @@ void RandomUser::log(const QString &what)
 {
     // Counted by the step's words before any number or path ("F10" is a word).
     QString kind = what.trimmed();
-    const qsizetype cut = kind.indexOf(QRegularExpression(u"(?<![A-Za-z])[0-9]|[/\"(]"_s));
+    const qsizetype cut = kind.indexOf(QRegularExpression(u"(?<![A-Za-z0-9])[0-9]|[/\"(]"_s));
     if (cut >= 0)
         kind.truncate(cut);
     ++m_counts[kind.trimmed()];
