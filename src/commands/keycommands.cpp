@@ -13,8 +13,7 @@ KeyCommands::KeyCommands(IniDocument &doc, CommandHost &host) : m_doc(doc), m_ho
 int KeyCommands::currentMember() const
 {
     const int node = m_doc.selectedNode();
-    // Member 0 belongs to the root, but it is not a list the key commands edit.
-    if (node < 2 || !m_doc.isNode(node))
+    if (!m_doc.isNode(node))
         return -1;
     return IniDocument::memberOfNode(node);
 }
@@ -31,7 +30,9 @@ qsizetype KeyCommands::currentRow(int member) const
 void KeyCommands::mnuKeyNew_Click()
 {
     const int member = currentMember();
-    if (member < 0)
+    // Keys are added to sections only; the root's list holds what came before the
+    // first header of a file.
+    if (member < 2)
         return;
     // Off first, so that the new row stays at the end whatever its name.
     m_doc.setSorting(member, false);
@@ -125,11 +126,10 @@ void KeyCommands::mnuKeyChangeData_Click()
 KeyMenuFlags KeyCommands::keyMenuFlags(const IniDocument &doc, int member)
 {
     KeyMenuFlags flags;
-    if (doc.selectedNode() == 1)
-        return flags;
-    const KeyList *list = doc.list(member);
+    // With the root selected its own list is the one in front, whatever list is asked.
+    const KeyList *list = doc.list(doc.selectedNode() == 1 ? 0 : member);
     const bool rowCommands = list && !list->isEmpty() && list->currentSelected();
-    flags.newEnabled = true;
+    flags.newEnabled = doc.selectedNode() != 1;
     flags.changeDataEnabled = rowCommands;
     flags.deleteEnabled = rowCommands;
     flags.renameEnabled = rowCommands;

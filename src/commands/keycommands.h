@@ -18,10 +18,11 @@ struct KeyMenuFlags
 };
 
 // The key commands of the menu "名称", Change Data included. They work on the key list
-// of the selected section (its member number is the section's tree index) and on that
-// list's current row, looked up afresh each time. With the root or no node selected,
-// or (all but New) with no current row, a command does nothing: it asks nothing,
-// opens nothing and leaves the clipboard alone.
+// of the selected node (a section's member number is its tree index; the root's list,
+// member 0, holds the keys before the first header) and on that list's current row,
+// looked up afresh each time. With no node selected, with the root selected (New), or
+// with no current row (all but New), a command does nothing: it asks nothing, opens
+// nothing and leaves the clipboard alone.
 class KeyCommands
 {
 public:
@@ -44,12 +45,12 @@ public:
     // unchecked. A sorted list keeps the renamed row in its sorted place.
     void mnuKeyChangeData_Click();
 
-    // Root selected: all seven false. Otherwise New is true, and the six others are true
-    // exactly when list `member` has rows and its current row is selected.
+    // New is true unless the root is selected; the six others are true exactly when list
+    // `member` has rows and its current row is selected (the root's list too).
     static KeyMenuFlags keyMenuFlags(const IniDocument &doc, int member);
 
 private:
-    // The selected section's member number, or -1 with the root or no node selected.
+    // The selected node's member number, or -1 with no node selected.
     int currentMember() const;
     // The current row of that list, or -1 when there is none.
     qsizetype currentRow(int member) const;

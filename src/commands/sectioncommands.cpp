@@ -15,6 +15,9 @@ void SectionCommands::mnuSectionNew_Click()
     if (!m_doc.isNode(node))
         return;
     m_doc.setFrontList(IniDocument::memberOfNode(node));
+    // Selecting a node shows it, as a native tree does: a collapsed root (after File
+    // New) opens, and the name edit starts where the user can see it.
+    m_doc.setRootExpanded(true);
     m_doc.setSelectedNode(node);
     m_host.focusTree();
     m_host.editNodeLabel(node);

@@ -22,8 +22,8 @@ public:
     SectionCommands(IniDocument &doc, CommandHost &host);
 
     // Appends a section "新建项" with an empty list, brings its list to the front,
-    // selects it, focuses the tree, starts the edit of its label and shows the new
-    // section count in the status bar.
+    // expands the root and selects it, focuses the tree, starts the edit of its label
+    // and shows the new section count in the status bar.
     void mnuSectionNew_Click();
 
     // Asks "删除项" with the section's name; on Yes removes the section. The following

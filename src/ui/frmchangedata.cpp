@@ -1,5 +1,6 @@
 #include "frmchangedata.h"
 
+#include "firstlineguard.h"
 #include "longtextdelegate.h"
 #include "modapp.h"
 
@@ -81,6 +82,8 @@ void frmChangeData::createControls()
     // Names and data of any length are shown and written back whole.
     LongTextDelegate::allowAnyLength(m_txtName);
     LongTextDelegate::allowAnyLength(m_txtData);
+    FirstLineGuard::attach(m_txtName);
+    FirstLineGuard::attach(m_txtData);
 
     m_cmbBoolean = new QComboBox(this);
     m_cmbBoolean->setObjectName(u"cmbBoolean"_s);

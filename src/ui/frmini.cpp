@@ -109,35 +109,47 @@ void frmINI::connectActions()
     SectionCommands *section = m_sectionCommands.get();
     KeyCommands *key = m_keyCommands.get();
 
-    connect(a.mnuFileNew, &QAction::triggered, this, [file] { file->mnuFileNew_Click(); });
-    connect(a.mnuFileOpen, &QAction::triggered, this, [file] { file->mnuFileOpen_Click(); });
-    connect(a.mnuFileSave, &QAction::triggered, this, [file] { file->mnuFileSave_Click(); });
-    connect(a.mnuFileSaveAs, &QAction::triggered, this, [file] { file->mnuFileSaveAs_Click(); });
-    connect(a.mnutarnblog, &QAction::triggered, this, &frmINI::mnutarnblog_Click);
-    connect(a.mnuFileExit, &QAction::triggered, this, [file] { file->mnuFileExit_Click(); });
+    onTriggered(a.mnuFileNew, [file] { file->mnuFileNew_Click(); });
+    onTriggered(a.mnuFileOpen, [file] { file->mnuFileOpen_Click(); });
+    onTriggered(a.mnuFileSave, [file] { file->mnuFileSave_Click(); });
+    onTriggered(a.mnuFileSaveAs, [file] { file->mnuFileSaveAs_Click(); });
+    onTriggered(a.mnutarnblog, [this] { mnutarnblog_Click(); });
+    onTriggered(a.mnuFileExit, [file] { file->mnuFileExit_Click(); });
 
-    connect(a.mnuSectionNew, &QAction::triggered, this, [section] { section->mnuSectionNew_Click(); });
-    connect(a.mnuSectionDelete, &QAction::triggered, this,
-            [section] { section->mnuSectionDelete_Click(); });
-    connect(a.mnuSectionRename, &QAction::triggered, this,
-            [section] { section->mnuSectionRename_Click(); });
-    connect(a.mnuSectionCopyName, &QAction::triggered, this,
-            [section] { section->mnuSectionCopyName_Click(); });
-    connect(a.mnuSectionCopyPath, &QAction::triggered, this,
-            [section] { section->mnuSectionCopyPath_Click(); });
+    onTriggered(a.mnuSectionNew, [section] { section->mnuSectionNew_Click(); });
+    onTriggered(a.mnuSectionDelete, [section] { section->mnuSectionDelete_Click(); });
+    onTriggered(a.mnuSectionRename, [section] { section->mnuSectionRename_Click(); });
+    onTriggered(a.mnuSectionCopyName, [section] { section->mnuSectionCopyName_Click(); });
+    onTriggered(a.mnuSectionCopyPath, [section] { section->mnuSectionCopyPath_Click(); });
 
-    connect(a.mnuKeyNew, &QAction::triggered, this, [key] { key->mnuKeyNew_Click(); });
-    connect(a.mnuKeyChangeData, &QAction::triggered, this, [key] { key->mnuKeyChangeData_Click(); });
-    connect(a.mnuKeyDelete, &QAction::triggered, this, [key] { key->mnuKeyDelete_Click(); });
-    connect(a.mnuKeyRename, &QAction::triggered, this, [key] { key->mnuKeyRename_Click(); });
-    connect(a.mnuKeyCopyName, &QAction::triggered, this, [key] { key->mnuKeyCopyName_Click(); });
-    connect(a.mnuKeyCopyPath, &QAction::triggered, this, [key] { key->mnuKeyCopyPath_Click(); });
-    connect(a.mnuKeyCopyValue, &QAction::triggered, this, [key] { key->mnuKeyCopyValue_Click(); });
+    onTriggered(a.mnuKeyNew, [key] { key->mnuKeyNew_Click(); });
+    onTriggered(a.mnuKeyChangeData, [key] { key->mnuKeyChangeData_Click(); });
+    onTriggered(a.mnuKeyDelete, [key] { key->mnuKeyDelete_Click(); });
+    onTriggered(a.mnuKeyRename, [key] { key->mnuKeyRename_Click(); });
+    onTriggered(a.mnuKeyCopyName, [key] { key->mnuKeyCopyName_Click(); });
+    onTriggered(a.mnuKeyCopyPath, [key] { key->mnuKeyCopyPath_Click(); });
+    onTriggered(a.mnuKeyCopyValue, [key] { key->mnuKeyCopyValue_Click(); });
 
-    connect(a.mnuViewStatusbar, &QAction::triggered, this, &frmINI::mnuViewStatusbar_Click);
-    connect(a.mnuViewRefresh, &QAction::triggered, this, [file] { file->mnuViewRefresh_Click(); });
-    connect(a.mnuViewProperties, &QAction::triggered, this,
-            [file] { file->mnuViewProperties_Click(); });
+    onTriggered(a.mnuViewStatusbar,
+                [this] { mnuViewStatusbar_Click(m_actions.mnuViewStatusbar->isChecked()); });
+    onTriggered(a.mnuViewRefresh, [file] { file->mnuViewRefresh_Click(); });
+    onTriggered(a.mnuViewProperties, [file] { file->mnuViewProperties_Click(); });
+}
+
+void frmINI::onTriggered(QAction *item, const std::function<void()> &command)
+{
+    // However the item is chosen (menu bar, context menu, shortcut), a name being typed
+    // in place is taken first, so that the command works on what the user sees.
+    connect(item, &QAction::triggered, this, [this, command] {
+        commitInPlaceEdits();
+        command();
+    });
+}
+
+void frmINI::commitInPlaceEdits()
+{
+    tvwSections->commitEdit();
+    lstKeys->commitEdit();
 }
 
 void frmINI::Form_Load()
@@ -150,6 +162,7 @@ void frmINI::Form_Load()
 
 bool frmINI::openPath(const QString &path, bool nameBytesSurvive)
 {
+    commitInPlaceEdits();
     return m_fileCommands->openPath(path, nameBytesSurvive);
 }
 
@@ -207,6 +220,7 @@ void frmINI::lstKeys_MouseUp(const QPoint &globalPos)
 
 void frmINI::lstKeys_DblClick()
 {
+    commitInPlaceEdits();
     m_keyCommands->mnuKeyChangeData_Click();
 }
 

@@ -5,6 +5,7 @@
 #include "mainactions.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class FileCommands;
@@ -47,6 +48,9 @@ private:
     void createViews();
     void createActions();
     void connectActions();
+    // Runs command when item is triggered, after committing any in-place edit.
+    void onTriggered(QAction *item, const std::function<void()> &command);
+    void commitInPlaceEdits();
     void Form_Load();
     void layoutViews();
     void mnuViewStatusbar_Click(bool checked);

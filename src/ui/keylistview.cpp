@@ -1,6 +1,7 @@
 #include "keylistview.h"
 
 #include "inidocument.h"
+#include "itemviewhelpers.h"
 #include "longtextdelegate.h"
 #include "keylistmodel.h"
 
@@ -27,7 +28,9 @@ void KeyListView::bind(IniDocument &doc, KeyListModel *model)
 {
     m_doc = &doc;
     m_model = model;
-    setModel(model);
+    ItemViewHelpers::setModelQuietly(this, model, m_quiet);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &KeyListView::takeUserRow);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &KeyListView::takeUserRow);
     // The widths of the design, 1900 and 2800 twips.
     setColumnWidth(0, 127);
     setColumnWidth(1, 187);
@@ -37,7 +40,9 @@ void KeyListView::bind(IniDocument &doc, KeyListModel *model)
     connect(model, &QAbstractItemModel::rowsInserted, this, &KeyListView::showDocumentRow);
     connect(model, &QAbstractItemModel::rowsMoved, this, &KeyListView::showDocumentRow);
     connect(&doc, &IniDocument::currentRowChanged, this, [this](int member) {
-        if (member == m_model->member())
+        // What the view itself just handed over needs no showing back: the view may be
+        // between its selection change and its current-row change.
+        if (member == m_model->member() && !m_taking)
             showDocumentRow();
     });
     showDocumentRow();
@@ -52,38 +57,58 @@ void KeyListView::editName(qsizetype row)
     edit(index);
 }
 
+void KeyListView::commitEdit()
+{
+    ItemViewHelpers::forEachEditor(this, [this](QWidget *editor) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    });
+}
+
 void KeyListView::showDocumentRow()
 {
     const KeyList *list = m_doc->list(m_model->member());
     QItemSelectionModel *selection = selectionModel();
+    ++m_quiet;
     if (!list || list->current() < 0 || list->current() >= m_model->rowCount()) {
         selection->clear();
-        return;
+    } else {
+        const QModelIndex index = m_model->index(int(list->current()), 0);
+        selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        if (list->currentSelected())
+            selection->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        else
+            selection->clearSelection();
     }
-    const QModelIndex index = m_model->index(int(list->current()), 0);
-    selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    if (list->currentSelected())
-        selection->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    else
-        selection->clearSelection();
+    --m_quiet;
 }
 
 void KeyListView::takeUserRow()
 {
-    if (!m_doc)
+    if (!m_doc || m_quiet > 0)
         return;
     const QModelIndex current = currentIndex();
     if (!current.isValid())
         return;
+    m_taking = true;
     m_doc->setCurrentRow(m_model->member(), current.row(),
                          selectionModel()->isRowSelected(current.row(), {}));
+    m_taking = false;
+}
+
+QItemSelectionModel::SelectionFlags KeyListView::selectionCommand(const QModelIndex &index,
+                                                                  const QEvent *event) const
+{
+    // A press on a selected row that ends on empty space would otherwise clear it.
+    if (!index.isValid())
+        return QItemSelectionModel::NoUpdate;
+    return QTreeView::selectionCommand(index, event);
 }
 
 void KeyListView::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
         QTreeView::mousePressEvent(event);
-        takeUserRow();
     } else if (event->button() == Qt::RightButton) {
         const QModelIndex under = indexAt(event->position().toPoint());
         if (under.isValid() && m_doc)
@@ -97,7 +122,6 @@ void KeyListView::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton) {
         // A Ctrl+click takes its selected row away only on release.
         QTreeView::mouseReleaseEvent(event);
-        takeUserRow();
         return;
     }
     event->accept();
@@ -114,6 +138,21 @@ void KeyListView::mouseDoubleClickEvent(QMouseEvent *event)
 
 void KeyListView::keyPressEvent(QKeyEvent *event)
 {
+    if (ItemViewHelpers::isContextMenuKey(event)) {
+        event->accept();
+        emit rightReleased(ItemViewHelpers::menuPosition(this, currentIndex()));
+        return;
+    }
     QTreeView::keyPressEvent(event);
-    takeUserRow();
+}
+
+void KeyListView::focusInEvent(QFocusEvent *event)
+{
+    // Qt makes the first item current when a view without one gets the focus; a native
+    // view leaves it without one, and so does the document.
+    ++m_quiet;
+    QTreeView::focusInEvent(event);
+    --m_quiet;
+    if (m_doc)
+        showDocumentRow();
 }

@@ -1,5 +1,7 @@
 #include "longtextdelegate.h"
 
+#include "firstlineguard.h"
+
 #include <QLineEdit>
 
 #include <limits>
@@ -9,6 +11,7 @@ QWidget *LongTextDelegate::createEditor(QWidget *parent, const QStyleOptionViewI
 {
     QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
     allowAnyLength(editor);
+    FirstLineGuard::attach(qobject_cast<QLineEdit *>(editor));
     return editor;
 }
 

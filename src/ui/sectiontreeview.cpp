@@ -1,6 +1,7 @@
 #include "sectiontreeview.h"
 
 #include "inidocument.h"
+#include "itemviewhelpers.h"
 #include "longtextdelegate.h"
 #include "sectiontreemodel.h"
 
@@ -21,7 +22,12 @@ void SectionTreeView::bind(IniDocument &doc, SectionTreeModel *model)
 {
     m_doc = &doc;
     m_model = model;
-    setModel(model);
+    // While rows come and go the view moves its current node by itself; the document
+    // decides where the selection goes and is shown afterwards. Connected before the
+    // view's own handlers, so that the quiet time covers them.
+    ItemViewHelpers::setModelQuietly(this, model, m_quiet);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &SectionTreeView::followView);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &SectionTreeView::followView);
     // The model heard of each change before these run, so the rows are in place.
     connect(&doc, &IniDocument::selectedNodeChanged, this, &SectionTreeView::showDocumentSelection);
     connect(&doc, &IniDocument::resetDone, this, [this] {
@@ -32,6 +38,15 @@ void SectionTreeView::bind(IniDocument &doc, SectionTreeModel *model)
         setExpanded(m_model->indexOfNode(1), expanded);
     });
     connect(&doc, &IniDocument::sectionRemoved, this, &SectionTreeView::showDocumentSelection);
+    // The user opens and closes the root too (its arrow, a double click, the keyboard).
+    connect(this, &QTreeView::expanded, this, [this](const QModelIndex &index) {
+        if (SectionTreeModel::treeIndexOf(index) == 1)
+            m_doc->setRootExpanded(true);
+    });
+    connect(this, &QTreeView::collapsed, this, [this](const QModelIndex &index) {
+        if (SectionTreeModel::treeIndexOf(index) == 1)
+            m_doc->setRootExpanded(false);
+    });
     setExpanded(model->indexOfNode(1), doc.rootExpanded());
     showDocumentSelection();
 }
@@ -45,23 +60,61 @@ void SectionTreeView::editNode(int treeIndex)
     edit(index);
 }
 
+void SectionTreeView::commitEdit()
+{
+    ItemViewHelpers::forEachEditor(this, [this](QWidget *editor) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    });
+}
+
 void SectionTreeView::showDocumentSelection()
 {
+    showSelectedNode(true);
+}
+
+void SectionTreeView::showSelectedNode(bool scroll)
+{
+    ++m_quiet;
     const QModelIndex index = m_model->indexOfNode(m_doc->selectedNode());
     if (index.isValid()) {
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        scrollTo(index);
+        if (scroll)
+            scrollTo(index);
     } else {
-        selectionModel()->clearSelection();
+        // No node selected (after a read or New): the next key press starts from the top.
+        selectionModel()->clear();
     }
+    --m_quiet;
 }
 
-void SectionTreeView::takeUserSelection()
+void SectionTreeView::followView()
 {
-    if (!m_doc)
+    if (m_quiet > 0 || !m_doc)
         return;
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && SectionTreeModel::treeIndexOf(current) != m_doc->selectedNode())
+        emit nodeClicked(SectionTreeModel::treeIndexOf(current));
+    // Whatever the view did to its selection, it shows the document's selected node.
+    const QModelIndex want = m_model->indexOfNode(m_doc->selectedNode());
     const QModelIndexList selected = selectionModel()->selectedIndexes();
-    m_doc->setSelectedNode(selected.isEmpty() ? 0 : SectionTreeModel::treeIndexOf(selected.first()));
+    const bool shown = want.isValid() ? selected.size() == 1 && selected.first() == want && current == want
+                                      : selected.isEmpty();
+    // Put back where it is, without scrolling: the user may be pointing elsewhere.
+    if (!shown)
+        showSelectedNode(false);
+}
+
+QItemSelectionModel::SelectionFlags SectionTreeView::selectionCommand(const QModelIndex &index,
+                                                                      const QEvent *event) const
+{
+    const QItemSelectionModel::SelectionFlags command = QTreeView::selectionCommand(index, event);
+    // A native tree keeps its selected node: nothing here ever deselects, and empty
+    // space selects nothing.
+    if (!index.isValid() || command.testFlag(QItemSelectionModel::Deselect)
+        || command.testFlag(QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return command;
 }
 
 void SectionTreeView::mousePressEvent(QMouseEvent *event)
@@ -70,8 +123,8 @@ void SectionTreeView::mousePressEvent(QMouseEvent *event)
         event->accept();
         return;
     }
+    m_pressed = indexAt(event->position().toPoint());
     QTreeView::mousePressEvent(event);
-    takeUserSelection();
 }
 
 void SectionTreeView::mouseReleaseEvent(QMouseEvent *event)
@@ -85,10 +138,13 @@ void SectionTreeView::mouseReleaseEvent(QMouseEvent *event)
         event->accept();
         return;
     }
-    const QModelIndex pressed = currentIndex();
     const QModelIndex under = indexAt(event->position().toPoint());
+    const bool click = under.isValid() && under == m_pressed;
+    m_pressed = QPersistentModelIndex();
     QTreeView::mouseReleaseEvent(event);
-    if (under.isValid() && under == pressed)
+    // A click on the node already selected is a node click too: it sorts the section's
+    // list again after New key switched its sorting off.
+    if (click)
         emit nodeClicked(SectionTreeModel::treeIndexOf(under));
 }
 
@@ -103,10 +159,22 @@ void SectionTreeView::mouseDoubleClickEvent(QMouseEvent *event)
 
 void SectionTreeView::keyPressEvent(QKeyEvent *event)
 {
-    const QModelIndex before = currentIndex();
+    if (ItemViewHelpers::isContextMenuKey(event)) {
+        event->accept();
+        emit rightReleased(ItemViewHelpers::menuPosition(this, currentIndex()));
+        return;
+    }
     QTreeView::keyPressEvent(event);
-    takeUserSelection();
-    // A user expects the key list to follow a selection made with the keyboard.
-    if (currentIndex() != before && currentIndex().isValid())
-        emit nodeClicked(SectionTreeModel::treeIndexOf(currentIndex()));
+}
+
+void SectionTreeView::focusInEvent(QFocusEvent *event)
+{
+    // Qt makes the first item current when a view without one gets the focus; a native
+    // view leaves it without one, and so does the document.
+    ++m_quiet;
+    QTreeView::focusInEvent(event);
+    --m_quiet;
+    // Without scrolling: the focus often comes with a click, which must land where aimed.
+    if (m_doc)
+        showSelectedNode(false);
 }

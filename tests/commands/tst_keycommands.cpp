@@ -294,6 +294,9 @@ void TestKeyCommands::menuFlags_data()
 
     QTest::newRow("root selected, selected row") << 1 << 2 << 0 << true << false << false;
     QTest::newRow("root selected, member 0") << 1 << 0 << -1 << false << false << false;
+    // Keys before the first header: the row commands, but never New.
+    QTest::newRow("root selected, its row selected") << 1 << 0 << 0 << true << false << true;
+    QTest::newRow("root selected, its row not selected") << 1 << 0 << 0 << false << false << false;
     QTest::newRow("empty list") << 3 << 3 << -1 << false << true << false;
     QTest::newRow("rows, current not selected") << 2 << 2 << 1 << false << true << false;
     QTest::newRow("rows, no current row") << 2 << 2 << -1 << false << true << false;
@@ -313,7 +316,9 @@ void TestKeyCommands::menuFlags()
 
     IniDocument doc;
     buildDocument(doc, {u"s1:a=1,b=2"_s, u"s2:"_s});
-    doc.setCurrentRow(2, current, currentSelected);
+    if (member == 0)
+        doc.appendRow(0, KeyRow(u"top"_s, u"1"_s));
+    doc.setCurrentRow(member == 0 ? 0 : 2, current, currentSelected);
     doc.setSelectedNode(selected);
 
     const KeyMenuFlags flags = KeyCommands::keyMenuFlags(doc, member);

@@ -1,6 +1,7 @@
 #include "frmini.h"
 #include "modalanswer.h"
 #include "sectiontreemodel.h"
+#include "windowdriver.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -20,23 +21,17 @@ namespace {
 // Member 2 "alpha" holds c, a, b (the reader puts each key on top; c current and
 // selected), member 3 "beta" is empty, member 4 "gamma" holds x.
 const QString eventsFile = QStringLiteral(TARNWICK_TEST_DATA "/window-events.ini");
+// The root's list holds last, top (last current and selected); section "s" holds k.
+const QString rootKeysFile = QStringLiteral(TARNWICK_TEST_DATA "/window-root-keys.ini");
 
 QStringList names(const KeyList *list)
 {
-    QStringList out;
-    for (const KeyRow &row : list->rows())
-        out << row.name();
-    return out;
+    return WindowDriver::names(list);
 }
 
 QString flags(const QList<QAction *> &actions)
 {
-    QString out;
-    for (QAction *a : actions) {
-        if (!a->isSeparator())
-            out += a->isEnabled() ? u'1' : u'0';
-    }
-    return out;
+    return WindowDriver::flags(actions);
 }
 } // namespace
 
@@ -54,51 +49,41 @@ private slots:
     void keyRightClick_data();
     void keyRightClick();
     void menuBarKeepsFlagsAfterClickOnRoot();
-    void doubleClickEditsThatRow();
-    void newSectionAndNewKeyEditInPlace();
-    void longNamesSurviveInPlaceEdits();
+    void doubleClick_data();
+    void doubleClick();
+    void rootListRowCommands_data();
+    void rootListRowCommands();
     void deleteSectionAfterRealQuestion();
     void copyPathsToRealClipboard();
 
 private:
-    QTreeView *tree() const { return m_window->findChild<QTreeView *>(u"tvwSections"_s); }
-    QTreeView *keys() const { return m_window->findChild<QTreeView *>(u"lstKeys"_s); }
-    QPoint nodeCenter(int treeIndex) const
-    {
-        auto *model = static_cast<SectionTreeModel *>(tree()->model());
-        return tree()->visualRect(model->indexOfNode(treeIndex)).center();
-    }
-    QPoint rowCenter(int row) const { return keys()->visualRect(keys()->model()->index(row, 0)).center(); }
-    void clickNode(int treeIndex) const
-    {
-        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, nodeCenter(treeIndex));
-    }
-    void rightClick(QTreeView *view, QPoint pos) const
-    {
-        QTest::mousePress(view->viewport(), Qt::RightButton, {}, pos);
-        QTest::mouseRelease(view->viewport(), Qt::RightButton, {}, pos);
-    }
+    QTreeView *tree() const { return m_ui->tree(); }
+    QTreeView *keys() const { return m_ui->keys(); }
+    QPoint nodeCenter(int treeIndex) const { return m_ui->nodeCenter(treeIndex); }
+    QPoint rowCenter(int row) const { return m_ui->rowCenter(row); }
+    void clickNode(int treeIndex) const { m_ui->clickNode(treeIndex); }
+    void rightClick(QTreeView *view, QPoint pos) const { m_ui->rightClick(view, pos); }
+    // Opens the view's context menu by a right-click at pos or by the keys named in how.
+    void openMenu(QTreeView *view, const QString &how, QPoint pos) const;
 
     std::unique_ptr<frmINI> m_window;
+    std::unique_ptr<WindowDriver> m_ui;
     IniDocument *m_doc = nullptr;
 };
 
 void TestFrmIniEvents::init()
 {
-    m_window = std::make_unique<frmINI>();
-    m_window->show();
-    m_window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-    QVERIFY(m_window->openPath(eventsFile));
+    m_window = WindowDriver::openWindow(eventsFile);
+    QVERIFY(m_window);
+    m_ui = std::make_unique<WindowDriver>(*m_window);
     m_doc = &m_window->document();
-    QCOMPARE(m_doc->selectedNode(), 1);
 }
 
 void TestFrmIniEvents::cleanup()
 {
-    for (QMenu *menu : {m_window->actions().mnuSection, m_window->actions().mnuKey})
-        menu->hide();
+    m_ui->closeMenus();
     QVERIFY(allModalsAnswered());
+    m_ui.reset();
     m_window.reset();
 }
 
@@ -138,23 +123,44 @@ void TestFrmIniEvents::treeRightClick_data()
 {
     QTest::addColumn<int>("selected");
     QTest::addColumn<int>("under"); // the node under the pointer, 0 for empty space
+    QTest::addColumn<QString>("how"); // "mouse", or a key that opens the menu at the current node
     QTest::addColumn<QString>("expected"); // New, Delete, Rename, Copy Name, Copy Path
-    QTest::newRow("root selected, over root") << 1 << 1 << u"10000"_s;
-    QTest::newRow("root selected, empty space") << 1 << 0 << u"10000"_s;
-    QTest::newRow("root selected, over a section") << 1 << 3 << u"10000"_s;
-    QTest::newRow("section selected, over root") << 3 << 1 << u"11111"_s;
-    QTest::newRow("section selected, empty space") << 3 << 0 << u"11111"_s;
+    QTest::newRow("root selected, over root") << 1 << 1 << u"mouse"_s << u"10000"_s;
+    QTest::newRow("root selected, empty space") << 1 << 0 << u"mouse"_s << u"10000"_s;
+    QTest::newRow("root selected, over a section") << 1 << 3 << u"mouse"_s << u"10000"_s;
+    QTest::newRow("section selected, over root") << 3 << 1 << u"mouse"_s << u"11111"_s;
+    QTest::newRow("section selected, empty space") << 3 << 0 << u"mouse"_s << u"11111"_s;
+    QTest::newRow("section selected, context-menu key") << 3 << 3 << u"Menu"_s << u"11111"_s;
+    QTest::newRow("section selected, Shift+F10") << 4 << 4 << u"Shift+F10"_s << u"11111"_s;
+    QTest::newRow("root selected, context-menu key") << 1 << 1 << u"Menu"_s << u"10000"_s;
+}
+
+void TestFrmIniEvents::openMenu(QTreeView *view, const QString &how, QPoint pos) const
+{
+    if (how == u"mouse"_s) {
+        rightClick(view, pos);
+        return;
+    }
+    view->setFocus();
+    QTest::keySequence(view, QKeySequence(how));
+    // The menu opens at the current item (the top of the list without one).
+    QMenu *menu = view == tree() ? m_window->actions().mnuSection : m_window->actions().mnuKey;
+    QRect item = view->visualRect(view->currentIndex());
+    item = item.isValid() ? item.adjusted(0, 0, 0, 1) : QRect(0, 0, 1, 1);
+    item.moveTopLeft(view->viewport()->mapToGlobal(item.topLeft()));
+    QVERIFY2(item.contains(menu->pos()), qPrintable(u"menu at %1,%2"_s.arg(menu->pos().x()).arg(menu->pos().y())));
 }
 
 void TestFrmIniEvents::treeRightClick()
 {
     QFETCH(int, selected);
     QFETCH(int, under);
+    QFETCH(QString, how);
     QFETCH(QString, expected);
     clickNode(selected);
-    const QPoint pos = under ? nodeCenter(under) : QPoint(5, tree()->viewport()->height() - 5);
+    const QPoint pos = under ? nodeCenter(under) : m_ui->belowNodes();
 
-    rightClick(tree(), pos);
+    openMenu(tree(), how, pos);
 
     QCOMPARE(m_doc->selectedNode(), selected); // the right button selects nothing
     QMenu *menu = m_window->actions().mnuSection;
@@ -180,23 +186,37 @@ void TestFrmIniEvents::leftAndMiddleReleasesDoNothing()
 
 void TestFrmIniEvents::keyRightClick_data()
 {
+    QTest::addColumn<bool>("rootKeys"); // a file with keys before its first header
     QTest::addColumn<int>("node");
     QTest::addColumn<int>("row");         // the row pressed, -1 for empty space
     QTest::addColumn<bool>("unselect");   // Ctrl+click the current row first
+    QTest::addColumn<QString>("how");     // "mouse", or a key that opens the menu at the current row
     QTest::addColumn<QString>("expected"); // New, Change Data, Delete, Rename, 3 copies
-    QTest::newRow("root selected") << 1 << -1 << false << u"0000000"_s;
-    QTest::newRow("empty list") << 3 << -1 << false << u"1000000"_s;
-    QTest::newRow("current row not selected") << 2 << -1 << true << u"1000000"_s;
-    QTest::newRow("row pressed") << 2 << 1 << true << u"1111111"_s;
-    QTest::newRow("selected current row, empty space") << 4 << -1 << false << u"1111111"_s;
+    const QString mouse = u"mouse"_s;
+    QTest::newRow("root selected") << false << 1 << -1 << false << mouse << u"0000000"_s;
+    QTest::newRow("empty list") << false << 3 << -1 << false << mouse << u"1000000"_s;
+    QTest::newRow("current row not selected") << false << 2 << -1 << true << mouse << u"1000000"_s;
+    QTest::newRow("row pressed") << false << 2 << 1 << true << mouse << u"1111111"_s;
+    QTest::newRow("selected current row, empty space") << false << 4 << -1 << false << mouse << u"1111111"_s;
+    QTest::newRow("context-menu key, selected row") << false << 2 << -1 << false << u"Menu"_s << u"1111111"_s;
+    QTest::newRow("Shift+F10, row not selected") << false << 2 << -1 << true << u"Shift+F10"_s << u"1000000"_s;
+    QTest::newRow("context-menu key, empty list") << false << 3 << -1 << false << u"Menu"_s << u"1000000"_s;
+    // The root's own rows take the row commands; New stays off.
+    QTest::newRow("root's rows, row pressed") << true << 1 << 1 << false << mouse << u"0111111"_s;
+    QTest::newRow("root's rows, Shift+F10") << true << 1 << -1 << false << u"Shift+F10"_s << u"0111111"_s;
+    QTest::newRow("root's rows, row not selected") << true << 1 << -1 << true << mouse << u"0000000"_s;
 }
 
 void TestFrmIniEvents::keyRightClick()
 {
+    QFETCH(bool, rootKeys);
     QFETCH(int, node);
     QFETCH(int, row);
     QFETCH(bool, unselect);
+    QFETCH(QString, how);
     QFETCH(QString, expected);
+    if (rootKeys)
+        QVERIFY(m_window->openPath(rootKeysFile));
     clickNode(node);
     const int member = IniDocument::memberOfNode(node);
     if (unselect) {
@@ -206,7 +226,7 @@ void TestFrmIniEvents::keyRightClick()
     }
     const QPoint pos = row >= 0 ? rowCenter(row) : QPoint(5, keys()->viewport()->height() - 5);
 
-    rightClick(keys(), pos);
+    openMenu(keys(), how, pos);
 
     QMenu *menu = m_window->actions().mnuKey;
     QVERIFY(menu->isVisible());
@@ -229,75 +249,50 @@ void TestFrmIniEvents::menuBarKeepsFlagsAfterClickOnRoot()
     QCOMPARE(flags(m_window->actions().mnuKey->actions()), u"0000000"_s);
 }
 
-void TestFrmIniEvents::doubleClickEditsThatRow()
+void TestFrmIniEvents::doubleClick_data()
 {
-    clickNode(2); // a, b, c
-    QString shownName;
+    QTest::addColumn<bool>("rootKeys"); // a file with keys before its first header
+    QTest::addColumn<int>("node");
+    QTest::addColumn<int>("row"); // -1: empty space in the list
+    QTest::addColumn<QString>("shown"); // the name the value editor shows; empty: none opens
+    QTest::addColumn<QStringList>("after"); // the list's names after renaming it "z"
+    // The renamed row keeps a sorted list sorted.
+    QTest::newRow("row of a section") << false << 2 << 1 << u"b"_s << QStringList{u"a"_s, u"c"_s, u"z"_s};
+    QTest::newRow("root selected, its list empty") << false << 1 << -1 << QString() << QStringList();
+    QTest::newRow("empty list") << false << 3 << -1 << QString() << QStringList();
+    QTest::newRow("row of the root's list") << true << 1 << 1 << u"top"_s << QStringList{u"last"_s, u"z"_s};
+}
+
+void TestFrmIniEvents::doubleClick()
+{
+    QFETCH(bool, rootKeys);
+    QFETCH(int, node);
+    QFETCH(int, row);
+    QFETCH(QString, shown);
+    QFETCH(QStringList, after);
+    if (rootKeys)
+        QVERIFY(m_window->openPath(rootKeysFile));
+    clickNode(node);
+    QString opened, shownName;
     answerNextModal([&](QWidget *modal) {
-        QCOMPARE(modal->objectName(), u"frmChangeData"_s);
-        auto *name = modal->findChild<QLineEdit *>(u"txtName"_s);
-        shownName = name->text();
-        name->setText(u"z"_s);
-        modal->findChild<QAbstractButton *>(u"cmdOK"_s)->click();
+        opened = modal->objectName();
+        if (auto *name = modal->findChild<QLineEdit *>(u"txtName"_s)) {
+            shownName = name->text();
+            name->setText(u"z"_s);
+            modal->findChild<QAbstractButton *>(u"cmdOK"_s)->click();
+        } else {
+            static_cast<QDialog *>(modal)->reject();
+        }
     });
-    QTest::mouseClick(keys()->viewport(), Qt::LeftButton, {}, rowCenter(1));
-    QTest::mouseDClick(keys()->viewport(), Qt::LeftButton, {}, rowCenter(1));
+    const QPoint pos = row >= 0 ? rowCenter(row) : QPoint(5, keys()->viewport()->height() - 5);
+    QTest::mouseClick(keys()->viewport(), Qt::LeftButton, {}, pos);
+    QTest::mouseDClick(keys()->viewport(), Qt::LeftButton, {}, pos);
+    if (opened.isEmpty()) // nothing opened: let the waiting answer take another dialog
+        QTest::keySequence(m_window.get(), QKeySequence(u"Ctrl+P"_s));
     QVERIFY(allModalsAnswered());
-    QCOMPARE(shownName, u"b"_s);
-    // The renamed row keeps the sorted list sorted.
-    QCOMPARE(names(m_doc->list(2)), QStringList({u"a"_s, u"c"_s, u"z"_s}));
-}
-
-void TestFrmIniEvents::newSectionAndNewKeyEditInPlace()
-{
-    m_window->actions().mnuSectionNew->trigger();
-    QCOMPARE(m_doc->selectedNode(), 5);
-    auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
-    QVERIFY(editor && tree()->isAncestorOf(editor));
-    QCOMPARE(editor->text(), u"新建项"_s);
-    editor->selectAll();
-    QTest::keyClicks(editor, u"delta"_s);
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_COMPARE(m_doc->nodeText(5), u"delta"_s); // the delegate commits on its next turn
-
-    m_window->actions().mnuKeyNew->trigger();
-    editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
-    QVERIFY(editor && keys()->isAncestorOf(editor));
-    editor->setText(u"名字"_s); // QTest types Latin-1 only
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_COMPARE(names(m_doc->list(5)), QStringList{u"名字"_s});
-}
-
-// A line edit stops at 32,767 characters unless told otherwise; confirming an edit of
-// a longer name unchanged must keep it whole.
-void TestFrmIniEvents::longNamesSurviveInPlaceEdits()
-{
-    const QString longName = QString(40000, u'n') + u"end"_s;
-    m_doc->setNodeText(2, longName);
-    clickNode(2);
-    rightClick(tree(), nodeCenter(2)); // enables Rename
-    m_window->actions().mnuSection->hide();
-    m_window->actions().mnuSectionRename->trigger();
-    auto *editor = tree()->findChild<QLineEdit *>();
-    QVERIFY(editor);
-    QCOMPARE(editor->text(), longName);
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_VERIFY(!tree()->findChild<QLineEdit *>());
-    QCOMPARE(m_doc->nodeText(2), longName);
-
-    clickNode(2); // the list in front
-    m_doc->setRowName(2, 0, longName);
-    const qsizetype row = m_doc->list(2)->count() - 1; // sorted: the n... name goes last
-    QCOMPARE(m_doc->list(2)->name(row), longName);
-    rightClick(keys(), rowCenter(int(row))); // makes it the current row, enables Rename
-    m_window->actions().mnuKey->hide();
-    m_window->actions().mnuKeyRename->trigger();
-    editor = keys()->findChild<QLineEdit *>();
-    QVERIFY(editor);
-    QCOMPARE(editor->text(), longName);
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_VERIFY(!keys()->findChild<QLineEdit *>());
-    QCOMPARE(m_doc->list(2)->name(row), longName);
+    QCOMPARE(opened, shown.isEmpty() ? u"frmProperties"_s : u"frmChangeData"_s);
+    QCOMPARE(shownName, shown);
+    QCOMPARE(names(m_doc->list(IniDocument::memberOfNode(node))), after);
 }
 
 void TestFrmIniEvents::deleteSectionAfterRealQuestion()
@@ -341,6 +336,46 @@ void TestFrmIniEvents::copyPathsToRealClipboard()
     QCOMPARE(QGuiApplication::clipboard()->text(), u"window-events.ini\\alpha\\c"_s);
     m_window->actions().mnuKeyCopyValue->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), u"3"_s);
+}
+
+void TestFrmIniEvents::rootListRowCommands_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QStringList>("after"); // the root's list
+    QTest::addColumn<QString>("clipboard");
+    const QStringList unchanged = {u"last"_s, u"top"_s};
+    QTest::newRow("Delete") << u"mnuKeyDelete"_s << QStringList{u"last"_s} << u"before"_s;
+    QTest::newRow("Rename") << u"mnuKeyRename"_s << QStringList{u"last"_s, u"z"_s} << u"before"_s;
+    QTest::newRow("Copy Name") << u"mnuKeyCopyName"_s << unchanged << u"top"_s;
+    QTest::newRow("Copy Path") << u"mnuKeyCopyPath"_s << unchanged << u"window-root-keys.ini\\top"_s;
+    QTest::newRow("Copy Value") << u"mnuKeyCopyValue"_s << unchanged << u"1"_s;
+}
+
+// Keys before the first header, through the key menu opened on one of them.
+void TestFrmIniEvents::rootListRowCommands()
+{
+    QFETCH(QString, item);
+    QFETCH(QStringList, after);
+    QFETCH(QString, clipboard);
+    QVERIFY(m_window->openPath(rootKeysFile));
+    clickNode(1);
+    rightClick(keys(), rowCenter(1)); // top
+    m_ui->closeMenus();
+    QGuiApplication::clipboard()->setText(u"before"_s);
+    if (item == u"mnuKeyDelete"_s) {
+        answerNextModal([](QWidget *modal) {
+            qobject_cast<QMessageBox *>(modal)->button(QMessageBox::Yes)->click();
+        });
+    }
+    m_window->findChild<QAction *>(item)->trigger();
+    if (QLineEdit *editor = m_ui->editor(keys())) {
+        editor->setText(u"z"_s);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(!m_ui->editor(keys()));
+    }
+    QVERIFY(allModalsAnswered());
+    QCOMPARE(names(m_doc->list(0)), after);
+    QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
 }
 
 QTEST_MAIN(TestFrmIniEvents)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "refdocument.h"
+#include "windowdriver.h"
 
 #include <QMap>
 #include <QString>
@@ -18,10 +19,13 @@ class QTreeView;
 class QWidget;
 
 // Drives the real main window as a user would, one random step at a time (menu
-// commands, clicks and right-clicks with real mouse events, in-place edits, the real
-// message boxes and file dialogs answered by script), and keeps a reference document
-// beside it. After every step the window's document, views, status texts and menu
-// flags are compared with the reference; after every save, the file too.
+// commands and their shortcuts, clicks, drags and right-clicks with real mouse events,
+// the context-menu keys, in-place edits left by Enter, Escape, Tab, Shift+Tab, a paste
+// of several lines or a command, the real message boxes and file dialogs answered by
+// script), and keeps a reference document beside it. After every step the window's
+// document, views, status texts and menu flags are compared with the reference, and
+// the highlighted node, the selected node and the list in front must agree; after every
+// save, the file too.
 class RandomUser
 {
 public:
@@ -53,8 +57,17 @@ private:
     QPoint visibleCenter(QAbstractItemView *view, const QModelIndex &index) const;
     // Triggers an item; when a dialog is expected, answer closes it.
     void trigger(QAction *item, bool dialogExpected = false, Answer answer = {});
-    // Confirms the open in-place edit with a random name (commit gets it) or cancels it.
-    void finishEdit(QAbstractItemView *view, const std::function<void(const QString &)> &commit);
+    // Ends the open in-place edit: confirms a random name (commit gets it) by Enter, a
+    // paste of several lines, Tab or Shift+Tab (which go on to the next item's edit), or
+    // by choosing a command while it is open; or cancels it with Escape.
+    void finishEdit(QAbstractItemView *view, const std::function<void(const QString &)> &commit,
+                    int depth = 0);
+    void leaveEditByTab(QAbstractItemView *view, bool back, int depth);
+    // What a node click does to the reference: selects, sorts an unsorted list, fronts it.
+    void refClick(int node);
+    // The node or row at a viewport position of the tree or the key list, -1 for none.
+    int nodeAt(QPoint pos) const;
+    int rowAt(QPoint pos) const;
 
     void fileNew();
     void fileOpen();
@@ -67,8 +80,17 @@ private:
     void sectionCopy();
     void clickNode();
     void treeRightClick();
+    void treeDrag();
+    // Presses, moves over and releases `count` places picked by pickItem (a node or a row,
+    // -1 for empty space); reached hears of each item under the held button. Returns
+    // the items passed, -1 for empty space.
+    QStringList drag(QTreeView *view, int count, const std::function<int()> &pickItem,
+                     const std::function<void(int)> &reached);
+    void menuByKeyboard(QTreeView *view, const QString &where);
+    void treeCtrlInput();
     void clickRow();
     void keyRightClick();
+    void keyDrag();
     void keyNew();
     void keyDelete();
     void keyRename();
@@ -80,9 +102,11 @@ private:
     void afterRead(const QString &path);
     void checkFile(const QString &path);
     void checkWindow();
+    // The selected node's list (the root's too), or nullptr with no node selected.
     RefList *currentKeyList();
 
     frmINI &m_window;
+    WindowDriver m_driver;
     std::mt19937_64 m_rng;
     QString m_folder;
     RefDocument m_ref;

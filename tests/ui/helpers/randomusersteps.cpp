@@ -44,7 +44,7 @@ const QString sentinel = u"(clipboard before)"_s;
 
 RefList *RandomUser::currentKeyList()
 {
-    return m_ref.selected >= 2 ? m_ref.list(m_ref.selected) : nullptr;
+    return m_ref.selected >= 1 ? m_ref.list(m_ref.selected == 1 ? 0 : m_ref.selected) : nullptr;
 }
 
 void RandomUser::sectionNew()
@@ -55,6 +55,7 @@ void RandomUser::sectionNew()
     const int node = m_ref.nodeCount();
     m_ref.front = node;
     m_ref.selected = node;
+    m_ref.rootExpanded = true;
     m_ref.statusCount = m_ref.countText();
     finishEdit(tree(), [this, node](const QString &name) { m_ref.sections[size_t(node - 2)].name = name; });
 }
@@ -123,25 +124,25 @@ void RandomUser::sectionCopy()
 
 void RandomUser::clickNode()
 {
-    // Mostly sections: the root's list holds nothing to work on.
+    // Mostly sections: the root's list seldom holds anything to work on.
     const int node = m_ref.nodeCount() > 1 && chance(85) ? 2 + pick(m_ref.nodeCount() - 1) : 1;
     log(u"Click on node %1"_s.arg(node));
     QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, visibleCenter(tree(), nodeIndex(node)));
-    m_ref.selected = node;
-    const int member = node == 1 ? 0 : node;
-    if (member != 0 && !m_ref.list(member)->sorted)
-        m_ref.list(member)->sort();
-    m_ref.front = member;
+    refClick(node);
 }
 
 void RandomUser::treeRightClick()
 {
-    const int node = pick(m_ref.nodeCount() + 1); // 0: empty space below the nodes
-    log(u"Right-click on the tree over node %1"_s.arg(node));
-    const QPoint pos = node ? visibleCenter(tree(), nodeIndex(node))
-                            : QPoint(5, tree()->viewport()->height() - 2);
-    QTest::mousePress(tree()->viewport(), Qt::RightButton, {}, pos);
-    QTest::mouseRelease(tree()->viewport(), Qt::RightButton, {}, pos);
+    if (chance(20)) {
+        menuByKeyboard(tree(), u"the tree"_s);
+    } else {
+        const int node = pick(m_ref.nodeCount() + 1); // 0: empty space below the nodes
+        log(u"Right-click on the tree over node %1"_s.arg(node));
+        const QPoint pos = node ? visibleCenter(tree(), nodeIndex(node))
+                                : QPoint(5, tree()->viewport()->height() - 2);
+        QTest::mousePress(tree()->viewport(), Qt::RightButton, {}, pos);
+        QTest::mouseRelease(tree()->viewport(), Qt::RightButton, {}, pos);
+    }
     std::fill(std::begin(m_sectionFlags), std::end(m_sectionFlags), m_ref.selected != 1);
     auto *menu = m_window.findChild<QMenu *>(u"mnuSection"_s);
     expect(menu->isVisible(), u"the section menu did not open"_s);
@@ -166,17 +167,22 @@ void RandomUser::clickRow()
 void RandomUser::keyRightClick()
 {
     RefList &list = *m_ref.list(m_ref.front);
-    const int row = list.rows.empty() || chance(25) ? -1 : pick(int(list.rows.size()));
-    const QPoint pos = row >= 0 ? visibleCenter(keys(), keys()->model()->index(row, 0))
-                                : QPoint(5, keys()->viewport()->height() - 2);
-    const QModelIndex under = keys()->indexAt(pos);
-    log(u"Right-click on the key list over row %1"_s.arg(under.isValid() ? under.row() : -1));
-    QTest::mousePress(keys()->viewport(), Qt::RightButton, {}, pos);
-    QTest::mouseRelease(keys()->viewport(), Qt::RightButton, {}, pos);
-    if (under.isValid())
-        list.setCurrent(under.row(), true);
+    if (chance(20)) {
+        menuByKeyboard(keys(), u"the key list"_s); // at the current row, which stays
+    } else {
+        const int row = list.rows.empty() || chance(25) ? -1 : pick(int(list.rows.size()));
+        const QPoint pos = row >= 0 ? visibleCenter(keys(), keys()->model()->index(row, 0))
+                                    : QPoint(5, keys()->viewport()->height() - 2);
+        const QModelIndex under = keys()->indexAt(pos);
+        log(u"Right-click on the key list over row %1"_s.arg(under.isValid() ? under.row() : -1));
+        QTest::mousePress(keys()->viewport(), Qt::RightButton, {}, pos);
+        QTest::mouseRelease(keys()->viewport(), Qt::RightButton, {}, pos);
+        if (under.isValid())
+            list.setCurrent(under.row(), true);
+    }
+    // The root's own rows take the row commands too; New is for sections only.
     const bool root = m_ref.selected == 1;
-    const bool rows = !root && !list.rows.empty() && list.current() >= 0 && list.currentSelected;
+    const bool rows = !list.rows.empty() && list.current() >= 0 && list.currentSelected;
     m_keyFlags[0] = !root;
     std::fill(m_keyFlags + 1, m_keyFlags + 7, rows);
     auto *menu = m_window.findChild<QMenu *>(u"mnuKey"_s);
@@ -192,7 +198,8 @@ void RandomUser::keyNew()
             clickNode(); // a user picks a section, then works on its keys
         keyRightClick(); // through the context menu, which sets the flags first
     }
-    RefList *list = m_keyFlags[0] ? currentKeyList() : nullptr;
+    // Keys are added to sections only.
+    RefList *list = m_keyFlags[0] && m_ref.selected >= 2 ? currentKeyList() : nullptr;
     log(u"Key New%1"_s.arg(list ? QString() : u" (nothing)"_s));
     trigger(action(u"mnuKeyNew"));
     if (!list)
@@ -311,7 +318,15 @@ void RandomUser::changeData()
             closeBy ? void(modal->close()) : modal->findChild<QPushButton *>(u"cmdCancel"_s)->click();
             return;
         }
-        txtName->setText(name);
+        if (chance(20)) {
+            // Pasted over the whole name: only its first line arrives.
+            log(u"  name pasted with a line break"_s);
+            QGuiApplication::clipboard()->setText(name + u"\r\nsecond line"_s);
+            txtName->selectAll();
+            QTest::keyClick(txtName, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            txtName->setText(name);
+        }
         if (kind == 2) {
             cmb->setCurrentIndex(pick(2));
             data = cmb->currentText();
