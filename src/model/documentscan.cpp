@@ -115,14 +115,17 @@ DocumentScan ScanDocument(const IniDocument &doc)
     }
 
     // How a read works out the encoding again: a byte-order mark tells, and so do the
-    // zero bytes of UTF-16 without one (the writer refuses a file that would lose them);
-    // among 8-bit encodings, ASCII bytes get the encoding of a new file, other valid
-    // UTF-8 is UTF-8, and anything else is worked out by guessing, which only a real
-    // read can say.
+    // zero bytes of UTF-16 without one (the writer refuses a file that would lose them),
+    // unless there are no bytes at all; among 8-bit encodings, ASCII bytes get the
+    // encoding of a new file, other valid UTF-8 is UTF-8, and anything else is worked out
+    // by guessing, which only a real read can say.
     const TextEncoding encoding = doc.encoding();
     scan.readEncoding = encoding;
     bool encodingKnown = true;
-    if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Legacy || isSingleByte(encoding)) {
+    const bool noLines = doc.sectionCount() == 0 && doc.list(0)->count() == 0;
+    if (noLines && TextCodec::byteOrderMark(encoding).isEmpty()) {
+        scan.readEncoding = defaultNewFileEncoding();
+    } else if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Legacy || isSingleByte(encoding)) {
         if (scanner.ascii)
             scan.readEncoding = defaultNewFileEncoding();
         else

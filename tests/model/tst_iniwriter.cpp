@@ -132,6 +132,10 @@ private slots:
         QTest::newRow("legacy, Chinese") << TextEncoding::Legacy << QString() << false;
         QTest::newRow("empty document") << utf8 << u"clear"_s << true;
         QTest::newRow("empty document with mark") << TextEncoding::Utf16LeBom << u"clear"_s << true;
+        QTest::newRow("empty document, utf-16 without mark") << TextEncoding::Utf16Le << u"clear"_s << true;
+        QTest::newRow("utf-16be without mark, sorted") << TextEncoding::Utf16Be << u"sort"_s << true;
+        QTest::newRow("windows-1251, ASCII only") << TextEncoding::Windows1251 << u"ascii"_s << true;
+        QTest::newRow("windows-1252, non-ASCII") << TextEncoding::Windows1252 << u"latin"_s << false;
     }
 
     // After Save As the document becomes what a read of the written file gives. Where
@@ -174,13 +178,15 @@ private slots:
         else if (edit == u"escape")
             doc.setRowData(b, 1, u"x"_s + QChar(0xDCFF));
         else if (edit == u"clear")
-            doc.clear(u"x.ini"_s);
-        if (edit == u"ascii" || edit == u"clear") {
+            doc.clear(u"x.ini"_s), doc.setEncoding(encoding);
+        if (edit == u"ascii" || edit == u"clear" || edit == u"latin") {
             for (int member = 2; member <= doc.nodeCount(); ++member)
                 doc.setNodeText(member, u"S%1"_s.arg(member));
             while (doc.list(a) && doc.list(a)->count() > 0)
                 doc.removeRow(a, 0);
         }
+        if (edit == u"latin")
+            doc.setNodeText(a, u"Café"_s);
 
         QTemporaryDir dir;
         const QString path = dir.filePath(u"out.ini"_s);
