@@ -9,11 +9,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -46,6 +48,7 @@ private slots:
     void menus_data();
     void menus();
     void statusBarToggle();
+    void statusPanelsInNarrowWindow();
     void shortcuts_data();
     void shortcuts();
     void openThroughRealDialog();
@@ -238,6 +241,31 @@ void TestFrmIni::shortcuts()
     }
 }
 
+void TestFrmIni::statusPanelsInNarrowWindow()
+{
+    frmINI &w = *m_window;
+    QVERIFY(w.openPath(dataFile(u"properties-three-sections.ini"_s)));
+    const QStringList names = {u"sbBarPath"_s, u"sbBarCount"_s, u"sbBarNum"_s, u"sbBarCaps"_s,
+                               u"sbBarScroll"_s};
+    const QList<int> minimum = {96, 96, 40, 40, 40};
+    for (int width : {800, 556, 250, 120}) {
+        w.resize(width, w.height());
+        QTRY_COMPARE(w.width(), width);
+        auto *bar = child<QStatusBar>(w, u"sbBar"_s);
+        int right = -1;
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            auto *panel = child<QLabel>(w, names[i]);
+            const QRect place(panel->mapTo(bar, QPoint()), panel->size());
+            // Each panel whole, after the one before it: nothing drawn over another.
+            QVERIFY2(panel->width() >= minimum[i], qPrintable(names[i]));
+            QVERIFY2(place.left() > right, qPrintable(u"%1 at %2"_s.arg(names[i]).arg(width)));
+            right = place.right();
+        }
+        if (width >= 556) // room for all: the path takes what the others leave
+            QVERIFY(right < bar->width());
+    }
+}
+
 void TestFrmIni::openThroughRealDialog()
 {
     frmINI &w = *m_window;
@@ -260,6 +288,11 @@ void TestFrmIni::openThroughRealDialog()
     QCOMPARE(w.document().sectionCount(), 3);
     QCOMPARE(child<QLabel>(w, u"sbBarCount"_s)->text(), u"3 项目"_s);
     QVERIFY(w.dialogs().fileName.isEmpty());
+    // The dialog, now destroyed, left no history behind: Qt's settings of its own
+    // cannot be written.
+    const QSettings qtOwn(QSettings::UserScope, u"QtProject"_s);
+    QVERIFY2(!qtOwn.isWritable(), qPrintable(qtOwn.fileName()));
+    QVERIFY(!QFileInfo::exists(qtOwn.fileName()));
 }
 
 void TestFrmIni::saveUntitledThroughRealDialog()
