@@ -1,5 +1,6 @@
 #include "keylistmodel.h"
 
+#include "celltext.h"
 #include "inidocument.h"
 
 using namespace Qt::StringLiterals;
@@ -137,6 +138,9 @@ QVariant KeyListModel::data(const QModelIndex &index, int role) const
     case Qt::EditRole:
         // Only the text asked for: a whole row would copy both.
         return index.column() == 0 ? list->name(index.row()) : list->data(index.row());
+    case Qt::ToolTipRole:
+        return CellText::toolTip(index.column() == 0 ? list->name(index.row())
+                                                     : list->data(index.row()));
     case Qt::DecorationRole:
         if (index.column() == 0)
             return m_keyIcon;

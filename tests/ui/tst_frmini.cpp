@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
@@ -19,6 +20,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
 
 using namespace Qt::StringLiterals;
@@ -49,6 +51,7 @@ private slots:
     void menus();
     void statusBarToggle();
     void statusPanelsInNarrowWindow();
+    void toolTipsOnCutCells();
     void shortcuts_data();
     void shortcuts();
     void openThroughRealDialog();
@@ -264,6 +267,45 @@ void TestFrmIni::statusPanelsInNarrowWindow()
         if (width >= 556) // room for all: the path takes what the others leave
             QVERIFY(right < bar->width());
     }
+}
+
+void TestFrmIni::toolTipsOnCutCells()
+{
+    frmINI &w = *m_window;
+    const QString longName = u"很长的名称"_s + QString(200, u'n') + u"<end>"_s;
+    const QString longData = QString(5000, u'd');
+    DocumentContent content;
+    auto section = std::make_unique<Section>();
+    section->name = longName;
+    section->keys.assign({KeyRow(longName, u"short"_s), KeyRow(u"k"_s, longData)}, 0, true);
+    content.sections.push_back(std::move(section));
+    w.document().reset(u"/t/a.ini"_s, u"a.ini"_s, std::move(content));
+    w.document().setFrontList(2);
+
+    auto *tree = child<QTreeView>(w, u"tvwSections"_s);
+    auto *keys = child<QTreeView>(w, u"lstKeys"_s);
+    // Points at a cell as a user does and reads the tooltip that comes up ("" for none).
+    auto tipAt = [](QAbstractItemView *view, const QModelIndex &index) -> QString {
+        QToolTip::hideText();
+        if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }))
+            return u"(an earlier tooltip stayed)"_s;
+        const QPoint at = view->visualRect(index).center();
+        QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    const QModelIndex node = tree->model()->index(0, 0, tree->model()->index(0, 0));
+    QCOMPARE(tipAt(tree, node), Qt::convertFromPlainText(longName, Qt::WhiteSpaceNormal));
+    QCOMPARE(tipAt(keys, keys->model()->index(0, 0)), Qt::convertFromPlainText(longName, Qt::WhiteSpaceNormal));
+    // Markup in a name is shown as written.
+    QVERIFY(tipAt(keys, keys->model()->index(0, 0)).contains(u"&lt;end&gt;"_s));
+    const QString dataTip = tipAt(keys, keys->model()->index(1, 1));
+    QVERIFY2(dataTip.contains(u"共 5,000 个字符"_s), qPrintable(dataTip));
+    // Cells shown whole have no tooltip.
+    QCOMPARE(tipAt(keys, keys->model()->index(0, 1)), QString());
+    QCOMPARE(tipAt(keys, keys->model()->index(1, 0)), QString());
+    QCOMPARE(tipAt(tree, tree->model()->index(0, 0)), QString());
+    QToolTip::hideText();
 }
 
 void TestFrmIni::openThroughRealDialog()
