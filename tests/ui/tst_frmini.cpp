@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -43,6 +44,10 @@ T *child(QWidget &window, const QString &name)
 class TestFrmIni : public QObject
 {
     Q_OBJECT
+public slots:
+    // Stands in for the desktop's handler of file URLs.
+    void openedByDesktop(const QUrl &url) { m_opened << url; }
+
 private slots:
     void init();
     void cleanup();
@@ -52,6 +57,7 @@ private slots:
     void statusBarToggle();
     void statusPanelsInNarrowWindow();
     void toolTipsOnCutCells();
+    void tarnBlogOpensUserGuide();
     void shortcuts_data();
     void shortcuts();
     void openThroughRealDialog();
@@ -62,6 +68,7 @@ private slots:
 
 private:
     std::unique_ptr<frmINI> m_window;
+    QList<QUrl> m_opened;
 };
 
 void TestFrmIni::init()
@@ -306,6 +313,24 @@ void TestFrmIni::toolTipsOnCutCells()
     QCOMPARE(tipAt(keys, keys->model()->index(1, 0)), QString());
     QCOMPARE(tipAt(tree, tree->model()->index(0, 0)), QString());
     QToolTip::hideText();
+}
+
+void TestFrmIni::tarnBlogOpensUserGuide()
+{
+    frmINI &w = *m_window;
+    m_opened.clear();
+    QDesktopServices::setUrlHandler(u"file"_s, this, "openedByDesktop");
+    w.actions().mnutarnblog->trigger();
+    QDesktopServices::unsetUrlHandler(u"file"_s);
+    QCOMPARE(m_opened.size(), 1);
+    const QUrl url = m_opened.constFirst();
+    QVERIFY2(url.isLocalFile(), qPrintable(url.toString()));
+    QVERIFY(url.toLocalFile().endsWith(u"guide.html"_s));
+    QFile page(url.toLocalFile());
+    QVERIFY2(page.open(QIODevice::ReadOnly), qPrintable(url.toLocalFile()));
+    const QString html = QString::fromUtf8(page.readAll());
+    QVERIFY(html.contains(u"<html lang=\"zh-CN\">"_s));
+    QVERIFY(html.contains(u"Tarnwick 用户指南"_s));
 }
 
 void TestFrmIni::openThroughRealDialog()
