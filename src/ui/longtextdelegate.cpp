@@ -52,10 +52,24 @@ bool LongTextDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view,
         QToolTip::hideText();
         return true;
     }
-    // As plain text, whatever it looks like; rich text also wraps a long line.
-    QToolTip::showText(event->globalPos(), Qt::convertFromPlainText(tip, Qt::WhiteSpaceNormal),
-                       view->viewport(), option.rect);
+    QToolTip::showText(event->globalPos(), toolTipHtml(tip), view->viewport(), option.rect);
     return true;
+}
+
+QString LongTextDelegate::toolTipHtml(const QString &tip)
+{
+    // A tooltip wraps rich text at break opportunities only, so a long path or a word
+    // without blanks would run off the screen: a zero-width space after each character
+    // lets it wrap anywhere, as Chinese text does.
+    QString breakable;
+    breakable.reserve(tip.size() * 2);
+    for (qsizetype i = 0; i < tip.size(); ++i) {
+        breakable += tip.at(i);
+        if (!tip.at(i).isHighSurrogate() && tip.at(i) != u'\n')
+            breakable += QChar(0x200B);
+    }
+    // As plain text, whatever it looks like.
+    return Qt::convertFromPlainText(breakable, Qt::WhiteSpaceNormal);
 }
 
 void LongTextDelegate::allowAnyLength(QWidget *editor)

@@ -25,6 +25,10 @@ public:
     // Whether the cell at index, laid out as option says, shows less than its whole text.
     bool isCut(const QStyleOptionViewItem &option, const QModelIndex &index) const;
 
+    // The tooltip as shown: tip as plain text (markup in it shows as written) that wraps
+    // at any character, with a zero-width space (U+200B) after each one.
+    static QString toolTipHtml(const QString &tip);
+
     // Lifts a line edit's length limit.
     static void allowAnyLength(QWidget *editor);
 };
