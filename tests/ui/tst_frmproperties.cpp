@@ -50,6 +50,8 @@ void tst_frmProperties::texts()
     QVERIFY(!(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(dialog.palette().color(QPalette::Window), QColor(Qt::white));
     QCOMPARE(dialog.size(), QSize(481, 288));
+    QCOMPARE(dialog.minimumSize(), dialog.size());
+    QCOMPARE(dialog.maximumSize(), dialog.size());
 
     const QList<std::pair<QString, QString>> expected = {
         {u"lblApp"_s, info.title},       {u"lblShadow"_s, info.title},
