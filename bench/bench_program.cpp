@@ -6,6 +6,8 @@
 //   - deleting the first section of W1 with the section command, answered Yes;
 //   - the first click on W3's section (sorts 1,000,000 keys and shows them);
 //   - File, Save of W1 in place;
+//   - a click on a section holding a key whose name and data are 30 MB each, and a
+//     resize of the window showing it (targets 50 and 20 ms);
 //   - the peak resident memory of a fresh process that opens W1 in the window.
 // Usage: bench_program [folder]; the workload files are generated there (default: a
 // temporary folder) unless present, so runs time the same bytes. Offscreen by default.
@@ -15,6 +17,7 @@
 #include "frmini.h"
 #include "inidocument.h"
 #include "inireader.h"
+#include "longtexts.h"
 #include "sectioncommands.h"
 #include "timingapplication.h"
 #include "workloads.h"
@@ -284,6 +287,15 @@ QList<double> childMemory(const QString &mode, const QString &path)
     return result.size() == 3 ? result : QList<double>();
 }
 
+int longTextRows(const QString &dir)
+{
+    const LongTextTimes times = timeLongTexts(*app(), dir, 30 * 1024 * 1024);
+    row("click a section with a 30 MB key, painted", "30MB", times.click, u"target 50 ms"_s);
+    row("longest event after that click", "30MB", times.longest);
+    row("resize the window showing it, painted", "30MB", times.resize, u"target 20 ms"_s);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -325,6 +337,8 @@ int main(int argc, char **argv)
         std::printf("click %.1f ms\n", timedClick(*window));
         return 0;
     }
+    if (args.size() == 3 && args[1] == u"--long-texts"_s) // only those rows, file in args[2]
+        return longTextRows(args[2]);
     if (args.size() == 3 && args[1] == u"--profile-delete"_s) {
         // For a profiler: open the file, then delete its first section a hundred times.
         auto window = newWindow();
@@ -382,6 +396,7 @@ int main(int argc, char **argv)
         QFile::remove(copy);
     }
     row("click the section (sorts), painted", "W3", clickBigSection(w3), u"target 1000 ms"_s);
+    longTextRows(dir);
 
     const double mb = fileMb(w1);
     const QList<double> core = childMemory(u"--memory-core"_s, w1);

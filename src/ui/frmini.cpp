@@ -9,6 +9,7 @@
 #include "sectiontreemodel.h"
 #include "sectiontreeview.h"
 #include "statuspanels.h"
+#include "userguide.h"
 #include "windowhost.h"
 
 #include <QAction>
@@ -192,7 +193,10 @@ void frmINI::mnuViewStatusbar_Click(bool checked)
 
 void frmINI::mnutarnblog_Click()
 {
-    QDesktopServices::openUrl(QUrl(QString::fromUtf16(blogUrl)));
+    // The browser opens the guide as a local page; a missing page opens nothing.
+    const QString guide = UserGuide::path();
+    if (!guide.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(guide));
 }
 
 void frmINI::tvwSections_MouseUp(const QPoint &globalPos)

@@ -26,9 +26,6 @@ class frmINI : public QMainWindow
 {
     Q_OBJECT
 public:
-    // The address that "Tarn博客" opens.
-    static constexpr const char16_t *blogUrl = u"https://tarnwick.example.org/blog";
-
     explicit frmINI(QWidget *parent = nullptr);
     ~frmINI() override;
 

@@ -2,12 +2,12 @@
 
 #include "modapp.h"
 
+#include <QFontMetrics>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
+#include <QTextLayout>
 
 using namespace Qt::StringLiterals;
 using modApp::Twips;
@@ -28,6 +28,44 @@ void setTextColour(QLabel *label, const QColor &colour)
     label->setPalette(palette);
 }
 
+// The ascent of text's one line as it is drawn: a Chinese caption takes its glyphs
+// from another font than a Latin path, and the two fonts' ascents differ.
+qreal lineAscent(const QLabel *label)
+{
+    QTextLayout layout(label->text().isEmpty() ? u" "_s : label->text(), label->font());
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    return line.isValid() ? line.ascent() : QFontMetricsF(label->font()).ascent();
+}
+
+// Puts value's text on the same baseline as caption's. Both keep their top; the one
+// with the smaller ascent is pushed down by the difference inside its own margin.
+void alignBaselines(QLabel *caption, QLabel *value)
+{
+    const qreal captionAscent = lineAscent(caption);
+    const qreal valueAscent = lineAscent(value);
+    for (QLabel *label : {caption, value}) {
+        const qreal own = label == caption ? captionAscent : valueAscent;
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setContentsMargins(0, qRound(qMax(captionAscent, valueAscent) - own), 0, 0);
+        label->adjustSize();
+    }
+}
+
+// Cuts label's text in the middle to fit width, keeping both ends (the folder it starts
+// in, the file name it ends with); the whole text becomes its tooltip.
+void elideToWidth(QLabel *label, int width)
+{
+    const QString text = label->text();
+    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideMiddle, width);
+    if (shown == text)
+        return;
+    label->setText(shown);
+    label->setToolTip(text);
+    label->adjustSize();
+}
+
 } // namespace
 
 frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
@@ -44,24 +82,37 @@ frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
     titleFont.setPointSizeF(21.75);
     titleFont.setBold(true);
     // The shadow is made first so that the grey title, made after it, lies on top.
+    // Texts too long for the dialog's designed width are cut in the middle rather than
+    // widening the dialog.
+    const int right = Twips(baseWidth - margin);
     QLabel *shadow = addLabel(u"lblShadow", info.title, 1110, 750);
     shadow->setFont(titleFont);
+    elideToWidth(shadow, right - shadow->x());
     shadow->adjustSize();
     setTextColour(shadow, Qt::white);
     QLabel *title = addLabel(u"lblApp", info.title, 1080, 720);
     title->setFont(titleFont);
+    elideToWidth(title, right - shadow->x());
     title->adjustSize();
     setTextColour(title, QColor(0x80, 0x80, 0x80));
 
     addRule(u"Line1", 1440);
-    addLabel(u"Label3", u"路径："_s, 720, 1800);
-    addLabel(u"lblPath", info.path, 2040, 1800);
-    addLabel(u"Label1", u"项："_s, 720, 2160);
-    addLabel(u"lblSections", info.sections, 2040, 2160);
-    addLabel(u"Label2", u"名称："_s, 720, 2520);
-    addLabel(u"lblKeys", info.keys, 2040, 2520);
-    addLabel(u"Label4", u"状态："_s, 720, 2880);
-    addLabel(u"lblStatus", info.status, 2040, 2880);
+    const struct {
+        const char16_t *caption, *captionText, *value;
+        QString valueText;
+        int top;
+    } rows[] = {
+        {u"Label3", u"路径：", u"lblPath", info.path, 1800},
+        {u"Label1", u"项：", u"lblSections", info.sections, 2160},
+        {u"Label2", u"名称：", u"lblKeys", info.keys, 2520},
+        {u"Label4", u"状态：", u"lblStatus", info.status, 2880},
+    };
+    for (const auto &row : rows) {
+        QLabel *caption = addLabel(row.caption, QString::fromUtf16(row.captionText), 720, row.top);
+        QLabel *value = addLabel(row.value, row.valueText, 2040, row.top);
+        elideToWidth(value, right - value->x());
+        alignBaselines(caption, value);
+    }
     addRule(u"Line2", 3360);
 
     auto *ok = new QPushButton(u"确定"_s, this);
@@ -72,7 +123,6 @@ frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     ok->setFocus();
 
-    fitWidth(owner);
     modApp::CentreOnScreen(this, owner);
 }
 
@@ -97,27 +147,4 @@ void frmProperties::addRule(const char16_t *name, int top)
     palette.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
     rule->setPalette(palette);
     rule->setGeometry(Twips(ruleLeft), Twips(top), Twips(ruleRight - ruleLeft), 1);
-}
-
-void frmProperties::fitWidth(QWidget *owner)
-{
-    int needed = Twips(baseWidth);
-    const QList<QLabel *> labels = findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
-    for (const QLabel *label : labels)
-        needed = qMax(needed, label->geometry().right() + 1 + Twips(margin));
-
-    QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        needed = qMin(needed, qMax(Twips(baseWidth), screen->availableGeometry().width()));
-    if (needed == width())
-        return;
-
-    setFixedSize(needed, height());
-    const QList<QFrame *> rules = {findChild<QFrame *>(u"Line1"_s), findChild<QFrame *>(u"Line2"_s)};
-    for (QFrame *rule : rules)
-        rule->resize(needed - Twips(ruleLeft) - Twips(baseWidth - ruleRight), 1);
-    // A path cut off by the screen's edge can still be read whole.
-    auto *path = findChild<QLabel *>(u"lblPath"_s);
-    if (path->geometry().right() >= needed)
-        path->setToolTip(path->text());
 }

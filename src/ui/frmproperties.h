@@ -8,9 +8,10 @@ class QLabel;
 
 // The properties dialog: the document's file name as a large grey title over a white
 // shadow, its path, section count, key total and status, and an OK button. It shows the
-// texts it is given and changes nothing. Value labels take the width of their text and
-// never wrap; the dialog widens (up to the screen's width) when a text needs more room.
-// OK and the close box close it.
+// texts it is given and changes nothing. The dialog keeps its designed size: labels take
+// the width of their text on one line, and a title or value too long for the dialog is
+// cut in the middle with "…", its whole text in the label's tooltip. Each value sits on
+// its caption's baseline. OK and the close box close it.
 class frmProperties : public QDialog
 {
     Q_OBJECT
@@ -22,5 +23,4 @@ public:
 private:
     QLabel *addLabel(const char16_t *name, const QString &text, int left, int top);
     void addRule(const char16_t *name, int top);
-    void fitWidth(QWidget *owner);
 };

@@ -1,6 +1,8 @@
 #include "keylistmodel.h"
 
+#include "celltext.h"
 #include "inidocument.h"
+#include "keylist.h"
 
 using namespace Qt::StringLiterals;
 
@@ -132,11 +134,22 @@ QVariant KeyListModel::data(const QModelIndex &index, int role) const
     const KeyList *list = shown();
     if (!checkIndex(index, CheckIndexOption::IndexIsValid) || !list || index.row() >= list->count())
         return {};
+    const auto stored = [&] {
+        return index.column() == 0 ? list->storedName(index.row()) : list->storedData(index.row());
+    };
+    // A list keeps a text in Latin-1 where it can; a whole copy of a name of many
+    // megabytes for each paint would freeze the view, so only the editor gets one.
+    const auto cell = [](const KeyList::StoredText &text, auto convert) {
+        return text.wide ? convert(text.utf16) : convert(text.latin1);
+    };
     switch (role) {
     case Qt::DisplayRole:
+        return cell(stored(), [](auto text) { return CellText::shown(text); });
     case Qt::EditRole:
         // Only the text asked for: a whole row would copy both.
         return index.column() == 0 ? list->name(index.row()) : list->data(index.row());
+    case Qt::ToolTipRole:
+        return cell(stored(), [](auto text) { return CellText::toolTip(text); });
     case Qt::DecorationRole:
         if (index.column() == 0)
             return m_keyIcon;

@@ -8,7 +8,9 @@ class KeyList;
 
 // The document's front list as a two-column table: "名称" (the key name, editable,
 // written back unchecked through the document) and "数据" (the data). Every row shows
-// image 2. Bringing another list to the front, a read and a re-sort are one reset each;
+// image 2. A cell displays at most the first few thousand characters of its text
+// (CellText::shown), edits the whole text and has it as its tooltip (CellText::toolTip).
+// Bringing another list to the front, a read and a re-sort are one reset each;
 // inserting, removing, moving and changing rows of the front list are passed on row by
 // row. Changes to lists behind the front one are not shown, so they cost nothing here.
 class KeyListModel : public QAbstractTableModel

@@ -1,12 +1,46 @@
 #include "modapp.h"
 
 #include <QDialog>
+#include <QEvent>
 #include <QFont>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// Some window managers (openbox among them) give every dialog a minimise button whatever
+// the window asks for. A minimised modal dialog takes its owner with it and leaves
+// nothing to click, so the dialog comes straight back.
+class StayUnminimised : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *dialog = qobject_cast<QWidget *>(watched);
+        if (event->type() == QEvent::WindowStateChange && dialog
+            && (dialog->windowState() & Qt::WindowMinimized)) {
+            QMetaObject::invokeMethod(
+                dialog,
+                [dialog] {
+                    if (QWidget *owner = dialog->parentWidget())
+                        owner->window()->setWindowState(owner->window()->windowState()
+                                                        & ~Qt::WindowMinimized);
+                    dialog->setWindowState(dialog->windowState() & ~Qt::WindowMinimized);
+                    dialog->activateWindow();
+                },
+                Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
 
 namespace modApp {
 
@@ -34,6 +68,7 @@ void PrepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSiz
     palette.setColor(QPalette::Window, Qt::white);
     dialog->setPalette(palette);
     dialog->setFixedSize(clientSize);
+    dialog->installEventFilter(new StayUnminimised(dialog));
 }
 
 void CentreOnScreen(QWidget *window, QWidget *owner)

@@ -1,5 +1,6 @@
 #include "sectiontreemodel.h"
 
+#include "celltext.h"
 #include "inidocument.h"
 
 using namespace Qt::StringLiterals;
@@ -128,6 +129,8 @@ QVariant SectionTreeModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
     case Qt::EditRole:
         return m_doc.nodeText(treeIndex);
+    case Qt::ToolTipRole:
+        return CellText::toolTip(m_doc.nodeText(treeIndex));
     case Qt::DecorationRole:
         if (treeIndex == 1)
             return m_rootIcon;

@@ -8,7 +8,8 @@ class IniDocument;
 // The section tree of a document as an item model: one top-level item, the root node,
 // whose children are the sections in tree order. Tree index 1 is the root; tree index
 // i >= 2 is child row i - 2. The root shows image 3, a section image 1, or image 4
-// while it is the document's selected node. A section's name is editable and is
+// while it is the document's selected node; a node's tooltip is its text (CellText::toolTip).
+// A section's name is editable and is
 // written back unchecked through the document. Sections never have children (their
 // flags say so), which keeps the view's layout of many sections cheap.
 class SectionTreeModel : public QAbstractItemModel

@@ -2,6 +2,7 @@
 
 #include "inidocument.h"
 #include "lockkeystate.h"
+#include "panelrow.h"
 
 #include <QLabel>
 #include <QStatusBar>
@@ -37,16 +38,18 @@ StatusPanels::StatusPanels(QStatusBar *bar, IniDocument &doc)
     m_scroll = makePanel(bar, u"sbBarScroll"_s, u"SCRL"_s, 40, 40);
     for (QLabel *lock : {m_num, m_caps, m_scroll})
         lock->setAlignment(Qt::AlignCenter);
-    m_path->setMinimumWidth(96);
-    m_path->resize(316, m_path->height());
-    bar->addWidget(m_path, 1);
-    bar->addWidget(m_count);
-    bar->addPermanentWidget(m_num);
-    bar->addPermanentWidget(m_caps);
-    bar->addPermanentWidget(m_scroll);
+    showTexts(); // before the bar measures the panels: a Chinese text needs a taller line
+
+    // The bar's own layout squeezes widgets below their minimum and draws them over one
+    // another in a narrow window; the row keeps each panel whole and cuts at the edge.
+    auto *row = new PanelRow(bar);
+    row->setObjectName(u"sbBarPanels"_s);
+    row->addPanel(m_path, 316);
+    for (QLabel *panel : {m_count, m_num, m_caps, m_scroll})
+        row->addPanel(panel, panel->minimumWidth());
+    bar->addWidget(row, 1);
 
     connect(&doc, &IniDocument::statusTextsChanged, this, &StatusPanels::showTexts);
-    showTexts();
 
     if (m_locks->available()) {
         // X11 sends no event for a lock key pressed in another window, so ask now and then.

@@ -7,17 +7,37 @@
 #include "sectiontreeview.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QSettings>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// Qt's file dialog stores its history, last folder and sidebar in the native "QtProject"
+// settings when it is destroyed, and has no option to leave that out. The program keeps
+// no settings, so on Unix, where those settings are a file (~/.config/QtProject.conf),
+// the user's settings folder points where no file can be made: inside the program file.
+// The registry on Windows and the property list on macOS cannot be redirected; there
+// the platform's dialog is used and Qt still records its history.
+void keepNoSettings()
+{
+    const QString nowhere = QCoreApplication::applicationFilePath() + u"/no-settings"_s;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
+}
+
+} // namespace
 
 WindowHost::WindowHost(QWidget *window, SectionTreeView *tree, KeyListView *keys,
                        FileDialogState &dialogs)
     : m_window(window), m_tree(tree), m_keys(keys), m_dialogs(dialogs)
 {
+    keepNoSettings();
 }
 
 QStringList WindowHost::qtNameFilters(const QString &filter)
@@ -44,10 +64,10 @@ QStringList WindowHost::qtNameFilters(const QString &filter)
 
 bool WindowHost::showFileDialog(FileDialogState &state, bool save)
 {
+    // The platform's own dialog where Qt has one (Windows, macOS, a desktop with a
+    // platform theme or portal); Qt's widget dialog elsewhere, offscreen too.
     QFileDialog dialog(m_window, state.title, state.initDir);
     dialog.setObjectName(u"Dialogs"_s);
-    // Qt's own dialog: the same on every desktop, translated with the rest of Qt.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (save)

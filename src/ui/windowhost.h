@@ -9,8 +9,9 @@ class SectionTreeView;
 class QWidget;
 
 // What the commands need from the windowing system, done with real widgets on the main
-// window: the shared file dialog (a Qt file dialog named "Dialogs", created for each
-// use), message boxes, the system clipboard, in-place edits in the two views, focus,
+// window: the shared file dialog (a QFileDialog named "Dialogs", created for each use,
+// which shows the platform's native dialog where Qt offers one and Qt's own widget dialog
+// elsewhere; neither leaves Qt's file-dialog history on disk), message boxes, the system clipboard, in-place edits in the two views, focus,
 // and the two modal dialogs, all owned by the main window.
 class WindowHost : public CommandHost
 {

@@ -92,6 +92,14 @@ void tst_frmChangeData::window()
     QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QVERIFY(flags & Qt::WindowCloseButtonHint);
+    // Fixed size, so a window manager offers no maximise; a minimised editor comes back.
+    QCOMPARE(e.dialog.minimumSize(), e.dialog.size());
+    QCOMPARE(e.dialog.maximumSize(), e.dialog.size());
+    e.dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e.dialog));
+    e.dialog.setWindowState(Qt::WindowMinimized);
+    QTRY_VERIFY(!(e.dialog.windowState() & Qt::WindowMinimized));
+    e.dialog.hide();
     QCOMPARE(e.dialog.palette().color(QPalette::Window), QColor(Qt::white));
     QCOMPARE(e.txtName()->geometry(), QRect(16, 64, 337, 19));
     QCOMPARE(e.button(u"cmdOK"_s)->geometry(), QRect(192, 160, 73, 25));

@@ -5,20 +5,25 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScopeGuard>
 #include <QStatusBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
 
 #include <cstdio>
@@ -43,6 +48,10 @@ T *child(QWidget &window, const QString &name)
 class TestFrmIni : public QObject
 {
     Q_OBJECT
+public slots:
+    // Stands in for the desktop's handler of file URLs.
+    void openedByDesktop(const QUrl &url) { m_opened << url; }
+
 private slots:
     void init();
     void cleanup();
@@ -50,6 +59,9 @@ private slots:
     void menus_data();
     void menus();
     void statusBarToggle();
+    void statusPanelsInNarrowWindow();
+    void toolTipsOnCutCells();
+    void tarnBlogOpensUserGuide();
     void shortcuts_data();
     void shortcuts();
     void openThroughRealDialog();
@@ -61,6 +73,7 @@ private slots:
 
 private:
     std::unique_ptr<frmINI> m_window;
+    QList<QUrl> m_opened;
 };
 
 void TestFrmIni::init()
@@ -243,6 +256,89 @@ void TestFrmIni::shortcuts()
     }
 }
 
+void TestFrmIni::statusPanelsInNarrowWindow()
+{
+    frmINI &w = *m_window;
+    QVERIFY(w.openPath(dataFile(u"properties-three-sections.ini"_s)));
+    const QStringList names = {u"sbBarPath"_s, u"sbBarCount"_s, u"sbBarNum"_s, u"sbBarCaps"_s,
+                               u"sbBarScroll"_s};
+    const QList<int> minimum = {96, 96, 40, 40, 40};
+    for (int width : {800, 556, 250, 120}) {
+        w.resize(width, w.height());
+        QTRY_COMPARE(w.width(), width);
+        auto *bar = child<QStatusBar>(w, u"sbBar"_s);
+        int right = -1;
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            auto *panel = child<QLabel>(w, names[i]);
+            const QRect place(panel->mapTo(bar, QPoint()), panel->size());
+            // Each panel whole, after the one before it: nothing drawn over another.
+            QVERIFY2(panel->width() >= minimum[i], qPrintable(names[i]));
+            QVERIFY2(place.left() > right, qPrintable(u"%1 at %2"_s.arg(names[i]).arg(width)));
+            right = place.right();
+        }
+        if (width >= 556) // room for all: the path takes what the others leave
+            QVERIFY(right < bar->width());
+    }
+}
+
+void TestFrmIni::toolTipsOnCutCells()
+{
+    frmINI &w = *m_window;
+    const QString longName = u"很长的名称"_s + QString(200, u'n') + u"<end>"_s;
+    const QString longData = QString(5000, u'd');
+    DocumentContent content;
+    auto section = std::make_unique<Section>();
+    section->name = longName;
+    section->keys.assign({KeyRow(longName, u"short"_s), KeyRow(u"k"_s, longData)}, 0, true);
+    content.sections.push_back(std::move(section));
+    w.document().reset(u"/t/a.ini"_s, u"a.ini"_s, std::move(content));
+    w.document().setFrontList(2);
+
+    auto *tree = child<QTreeView>(w, u"tvwSections"_s);
+    auto *keys = child<QTreeView>(w, u"lstKeys"_s);
+    // Points at a cell as a user does and reads the tooltip that comes up ("" for none).
+    auto tipAt = [](QAbstractItemView *view, const QModelIndex &index) -> QString {
+        QToolTip::hideText();
+        if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }))
+            return u"(an earlier tooltip stayed)"_s;
+        const QPoint at = view->visualRect(index).center();
+        QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view->viewport(), &help);
+        // The tooltip may wrap anywhere: it carries a zero-width space after each character.
+        return QToolTip::isVisible() ? QToolTip::text().remove(QChar(0x200B)) : QString();
+    };
+    const QModelIndex node = tree->model()->index(0, 0, tree->model()->index(0, 0));
+    QCOMPARE(tipAt(tree, node), Qt::convertFromPlainText(longName, Qt::WhiteSpaceNormal));
+    QCOMPARE(tipAt(keys, keys->model()->index(0, 0)), Qt::convertFromPlainText(longName, Qt::WhiteSpaceNormal));
+    // Markup in a name is shown as written.
+    QVERIFY(tipAt(keys, keys->model()->index(0, 0)).contains(u"&lt;end&gt;"_s));
+    const QString dataTip = tipAt(keys, keys->model()->index(1, 1));
+    QVERIFY2(dataTip.contains(u"共 5,000 个字符"_s), qPrintable(dataTip));
+    // Cells shown whole have no tooltip.
+    QCOMPARE(tipAt(keys, keys->model()->index(0, 1)), QString());
+    QCOMPARE(tipAt(keys, keys->model()->index(1, 0)), QString());
+    QCOMPARE(tipAt(tree, tree->model()->index(0, 0)), QString());
+    QToolTip::hideText();
+}
+
+void TestFrmIni::tarnBlogOpensUserGuide()
+{
+    frmINI &w = *m_window;
+    m_opened.clear();
+    QDesktopServices::setUrlHandler(u"file"_s, this, "openedByDesktop");
+    w.actions().mnutarnblog->trigger();
+    QDesktopServices::unsetUrlHandler(u"file"_s);
+    QCOMPARE(m_opened.size(), 1);
+    const QUrl url = m_opened.constFirst();
+    QVERIFY2(url.isLocalFile(), qPrintable(url.toString()));
+    QVERIFY(url.toLocalFile().endsWith(u"guide.html"_s));
+    QFile page(url.toLocalFile());
+    QVERIFY2(page.open(QIODevice::ReadOnly), qPrintable(url.toLocalFile()));
+    const QString html = QString::fromUtf8(page.readAll());
+    QVERIFY(html.contains(u"<html lang=\"zh-CN\">"_s));
+    QVERIFY(html.contains(u"Tarnwick 用户指南"_s));
+}
+
 void TestFrmIni::openThroughRealDialog()
 {
     frmINI &w = *m_window;
@@ -265,6 +361,11 @@ void TestFrmIni::openThroughRealDialog()
     QCOMPARE(w.document().sectionCount(), 3);
     QCOMPARE(child<QLabel>(w, u"sbBarCount"_s)->text(), u"3 项目"_s);
     QVERIFY(w.dialogs().fileName.isEmpty());
+    // The dialog, now destroyed, left no history behind: Qt's settings of its own
+    // cannot be written.
+    const QSettings qtOwn(QSettings::UserScope, u"QtProject"_s);
+    QVERIFY2(!qtOwn.isWritable(), qPrintable(qtOwn.fileName()));
+    QVERIFY(!QFileInfo::exists(qtOwn.fileName()));
 }
 
 void TestFrmIni::saveUntitledThroughRealDialog()

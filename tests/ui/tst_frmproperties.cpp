@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -16,7 +17,10 @@ private slots:
     void texts_data();
     void texts();
     void greyTitleOverWhiteShadow();
-    void longPathWidensDialog();
+    void longTextsCutInTheMiddle_data();
+    void longTextsCutInTheMiddle();
+    void valuesOnTheirCaptionsBaseline();
+    void minimisedComesBack();
     void closes_data();
     void closes();
 };
@@ -46,6 +50,8 @@ void tst_frmProperties::texts()
     QVERIFY(!(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(dialog.palette().color(QPalette::Window), QColor(Qt::white));
     QCOMPARE(dialog.size(), QSize(481, 288));
+    QCOMPARE(dialog.minimumSize(), dialog.size());
+    QCOMPARE(dialog.maximumSize(), dialog.size());
 
     const QList<std::pair<QString, QString>> expected = {
         {u"lblApp"_s, info.title},       {u"lblShadow"_s, info.title},
@@ -93,17 +99,79 @@ void tst_frmProperties::greyTitleOverWhiteShadow()
     QCOMPARE(shadow->font(), title->font());
 }
 
-void tst_frmProperties::longPathWidensDialog()
+void tst_frmProperties::longTextsCutInTheMiddle_data()
 {
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<PropertiesInfo>("info");
+    QTest::addColumn<QString>("whole");
+
     const QString path = u"/home/user/"_s + QString(60, u'd') + u"/settings.ini"_s;
-    frmProperties dialog(nullptr, PropertiesInfo{u"settings.ini"_s, path, u"0个"_s, u"0个"_s, u""_s});
-    auto *label = dialog.findChild<QLabel *>(u"lblPath"_s);
-    QCOMPARE(label->height(), label->sizeHint().height());
-    QCOMPARE(label->width(), label->sizeHint().width());
-    QVERIFY(!label->wordWrap());
-    QVERIFY(dialog.width() > 481);
-    QVERIFY(label->geometry().right() < dialog.width());
-    QCOMPARE(dialog.findChild<QWidget *>(u"Line2"_s)->geometry().right() + 1, dialog.width() - 25);
+    QTest::newRow("long path")
+        << u"lblPath"_s << PropertiesInfo{u"settings.ini"_s, path, u"0个"_s, u"0个"_s, u""_s} << path;
+    const QString name = QString(80, u'名') + u".ini"_s;
+    QTest::newRow("long file name")
+        << u"lblApp"_s << PropertiesInfo{name, u"/"_s + name, u"0个"_s, u"0个"_s, u""_s} << name;
+}
+
+void tst_frmProperties::longTextsCutInTheMiddle()
+{
+    QFETCH(QString, label);
+    QFETCH(PropertiesInfo, info);
+    QFETCH(QString, whole);
+
+    frmProperties dialog(nullptr, info);
+    // The dialog keeps its designed size and its button in place.
+    QCOMPARE(dialog.size(), QSize(481, 288));
+    QCOMPARE(dialog.findChild<QWidget *>(u"cmdOK"_s)->geometry(), QRect(160, 240, 73, 25));
+    auto *shown = dialog.findChild<QLabel *>(label);
+    QVERIFY(!shown->wordWrap());
+    QCOMPARE(shown->width(), shown->sizeHint().width());
+    QVERIFY(shown->geometry().right() < dialog.width() - 24);
+    // Cut in the middle: both ends stay readable, the whole text is the tooltip.
+    const QString text = shown->text();
+    QVERIFY2(text.contains(u'…'), qPrintable(text));
+    QVERIFY(whole.startsWith(text.left(text.indexOf(u'…'))));
+    QVERIFY(whole.endsWith(text.mid(text.indexOf(u'…') + 1)));
+    QVERIFY(text.endsWith(u".ini"_s));
+    QCOMPARE(shown->toolTip(), whole);
+}
+
+void tst_frmProperties::valuesOnTheirCaptionsBaseline()
+{
+    // A Latin path and a Chinese caption come from fonts of different ascent.
+    frmProperties dialog(nullptr, PropertiesInfo{u"app.ini"_s, u"/tmp/cfg/app.ini"_s, u"3个"_s,
+                                                 u"7个"_s, u"文件保存到硬盘"_s});
+    const QList<std::pair<QString, QString>> pairs = {{u"Label3"_s, u"lblPath"_s},
+                                                      {u"Label1"_s, u"lblSections"_s},
+                                                      {u"Label2"_s, u"lblKeys"_s},
+                                                      {u"Label4"_s, u"lblStatus"_s}};
+    auto baseline = [](QLabel *label) {
+        QTextLayout layout(label->text(), label->font());
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        return label->y() + label->contentsRect().top() + qRound(line.ascent());
+    };
+    for (const auto &[caption, value] : pairs) {
+        auto *c = dialog.findChild<QLabel *>(caption);
+        auto *v = dialog.findChild<QLabel *>(value);
+        QVERIFY(c->alignment() & Qt::AlignTop);
+        QVERIFY(v->alignment() & Qt::AlignTop);
+        QVERIFY2(qAbs(baseline(c) - baseline(v)) <= 1,
+                 qPrintable(u"%1: %2 against %3"_s.arg(value).arg(baseline(v)).arg(baseline(c))));
+    }
+}
+
+void tst_frmProperties::minimisedComesBack()
+{
+    // A window manager may offer a minimise button anyway; a minimised modal dialog would
+    // leave the program with nothing to click.
+    frmProperties dialog(nullptr, PropertiesInfo{});
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.setWindowState(Qt::WindowMinimized);
+    QTRY_VERIFY(!(dialog.windowState() & Qt::WindowMinimized));
+    QVERIFY(dialog.isVisible());
 }
 
 void tst_frmProperties::closes_data()

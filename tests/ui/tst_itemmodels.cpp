@@ -1,6 +1,7 @@
 #include "inidocument.h"
 #include "inireader.h"
 #include "keylistmodel.h"
+#include "longtextdelegate.h"
 #include "sectiontreemodel.h"
 
 #include <QAbstractItemModelTester>
@@ -49,6 +50,8 @@ private slots:
     void editsKeepModelsConsistent();
     void readIsOneReset();
     void treeShowsNodes();
+    void cellTexts_data();
+    void cellTexts();
     void indexOnlyForExistingItems_data();
     void indexOnlyForExistingItems();
 };
@@ -178,6 +181,57 @@ void TestItemModels::treeShowsNodes()
     QCOMPARE(changed.size(), 2);
     QCOMPARE(iconKey(2), iconKey(4));
     QCOMPARE_NE(iconKey(3), iconKey(4));
+}
+
+void TestItemModels::cellTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("tip");   // the tooltip of the node, the name and the data
+    QTest::addColumn<QString>("shown"); // what a cell draws
+
+    const QString a1000(1000, u'a');
+    QTest::newRow("short") << u"端口"_s << u"端口"_s << u"端口"_s;
+    QTest::newRow("markup stays text") << u"<b>x</b>"_s << u"<b>x</b>"_s << u"<b>x</b>"_s;
+    QTest::newRow("1,000 characters: whole") << a1000 << a1000 << a1000;
+    QTest::newRow("1,001 characters: start and length")
+        << a1000 + u'b' << QString(300, u'a') + u"…\n（共 1,001 个字符）"_s << a1000 + u'b';
+    QTest::newRow("4,001 characters: cell cut")
+        << QString(4001, u'c') << QString(300, u'c') + u"…\n（共 4,001 个字符）"_s
+        << QString(4000, u'c') + u'…';
+    // Never half of a character outside the basic plane.
+    const QString emoji = u"😀"_s;
+    const QString pairs = QString(299, u'a') + emoji + QString(3698, u'b') + emoji + u'z';
+    QTest::newRow("surrogate pairs at the cuts")
+        << pairs << QString(299, u'a') + u"…\n（共 4,002 个字符）"_s
+        << QString(299, u'a') + emoji + QString(3698, u'b') + u'…';
+    QTest::newRow("30 MB") << QString(30 * 1024 * 1024, u'n')
+                           << QString(300, u'n') + u"…\n（共 31,457,280 个字符）"_s
+                           << QString(4000, u'n') + u'…';
+}
+
+void TestItemModels::cellTexts()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, tip);
+    QFETCH(QString, shown);
+
+    IniDocument doc;
+    SectionTreeModel tree(doc);
+    KeyListModel keys(doc);
+    DocumentContent content;
+    auto section = std::make_unique<Section>();
+    section->name = text;
+    section->keys.assign({KeyRow(text, text)}, 0, true);
+    content.sections.push_back(std::move(section));
+    doc.reset(u"/t/a.ini"_s, u"a.ini"_s, std::move(content));
+    doc.setFrontList(2);
+
+    const LongTextDelegate delegate;
+    for (const QModelIndex &index : {tree.indexOfNode(2), keys.index(0, 0), keys.index(0, 1)}) {
+        QVERIFY(index.data(Qt::EditRole).toString() == text); // the editor gets the whole text
+        QCOMPARE(index.data(Qt::ToolTipRole).toString(), tip);
+        QCOMPARE(delegate.displayText(index.data(), QLocale()), shown);
+    }
 }
 
 // Which parent an index() call names.

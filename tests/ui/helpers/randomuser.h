@@ -96,6 +96,7 @@ private:
     void keyRename();
     void keyCopy();
     void changeData();
+    void pointAtCell();
 
     // A dialog for saving or opening: checks its title, then chooses path or cancels.
     Answer fileDialog(const QString &title, const QString &path, bool *accepted);

@@ -20,7 +20,8 @@ using namespace Qt::StringLiterals;
 namespace {
 const QStringList editNames = {u"a"_s, u"A"_s, u"b"_s, u"B"_s, u"alpha"_s, u"Beta"_s,
                                u"新建项"_s, u"新建名称"_s, u"键"_s, u"值"_s, u"z9"_s, QString(),
-                               u"k=v"_s, u"[x"_s, u"x]"_s, u"[s]"_s, u"dup"_s, u"a b"_s};
+                               u"k=v"_s, u"[x"_s, u"x]"_s, u"[s]"_s, u"dup"_s, u"a b"_s,
+                               QString(300, u'长'), QString(5000, u'x')};
 const QStringList lineBreaks = {u"\r\n"_s, u"\n"_s, u"\r"_s};
 } // namespace
 

@@ -2,6 +2,7 @@
 // document from the reference's own state and the menu flags the last right-click left.
 #include "randomuser.h"
 
+#include "celltext.h"
 #include "frmini.h"
 #include "modalscript.h"
 
@@ -10,12 +11,14 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
 
 using namespace Qt::StringLiterals;
@@ -358,4 +361,36 @@ void RandomUser::changeData()
         return;
     const qsizetype at = name != key.name ? list->rename(row, name) : row;
     list->rows[size_t(at)].data = data;
+}
+
+void RandomUser::pointAtCell()
+{
+    // The pointer rests on a node or a cell: a tooltip comes up for a cut text only, and
+    // it shows the text the document holds (or its start and length).
+    const bool inTree = chance(40);
+    const RefList &list = *m_ref.list(m_ref.front);
+    if (!inTree && list.rows.empty())
+        return log(u"Point at a cell: none"_s);
+    QTreeView *view = inTree ? tree() : keys();
+    const int node = 1 + pick(m_ref.nodeCount());
+    const int row = inTree ? 0 : pick(int(list.rows.size()));
+    const int column = pick(2);
+    const QModelIndex index = inTree ? nodeIndex(node) : keys()->model()->index(row, column);
+    const QString text = inTree ? m_ref.nodeText(node)
+                                : column == 0 ? list.rows[size_t(row)].name : list.rows[size_t(row)].data;
+    log(inTree ? u"Point at node %1"_s.arg(node) : u"Point at row %1, column %2"_s.arg(row).arg(column));
+    view->scrollTo(index);
+    QToolTip::hideText();
+    settle();
+    const QPoint at = view->visualRect(index).center();
+    QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &help);
+    if (QToolTip::isVisible()) {
+        const QString shown = QToolTip::text().remove(QChar(0x200B));
+        expect(shown == Qt::convertFromPlainText(CellText::toolTip(text), Qt::WhiteSpaceNormal),
+               u"tooltip shows \"%1\""_s.arg(shown.left(80)));
+    } else {
+        expect(text.size() <= CellText::shownLimit, u"no tooltip on a text cut short"_s);
+    }
+    QToolTip::hideText();
 }
