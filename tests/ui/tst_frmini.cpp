@@ -238,6 +238,9 @@ void TestFrmIni::shortcuts()
         doc.setPath(QDir::toNativeSeparators(dir.filePath(u"gone/x.ini"_s)));
     }
     QSignalSpy triggered(child(w, action), &QAction::triggered);
+    // A cell's tooltip up when the key is pressed goes: it may name what the command replaces.
+    QToolTip::showText(w.mapToGlobal(QPoint(10, 10)), u"stale"_s, &w);
+    QVERIFY(QToolTip::isVisible());
     QString seen;
     bool cameBack = false;
     if (!dialog.isEmpty()) {
@@ -257,6 +260,7 @@ void TestFrmIni::shortcuts()
     QVERIFY(allModalsAnswered());
     QCOMPARE(seen, dialog);
     QCOMPARE(cameBack, !dialog.isEmpty());
+    QTRY_VERIFY(!QToolTip::isVisible());
     if (keys == QKeySequence(u"Ctrl+N"_s)) {
         QCOMPARE(doc.nodeCount(), 1);
         QCOMPARE(doc.path(), u"Untitled"_s);
