@@ -24,6 +24,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
+#include <QToolTip>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -140,8 +141,11 @@ void frmINI::connectActions()
 void frmINI::onTriggered(QAction *item, const std::function<void()> &command)
 {
     // However the item is chosen (menu bar, context menu, shortcut), a name being typed
-    // in place is taken first, so that the command works on what the user sees.
+    // in place is taken first, so that the command works on what the user sees. A cell's
+    // tooltip goes too: a key press closes it, but not one taken as a shortcut, and it
+    // would go on showing a text that New, Refresh or Open has just replaced.
     connect(item, &QAction::triggered, this, [this, command] {
+        QToolTip::hideText();
         commitInPlaceEdits();
         command();
     });

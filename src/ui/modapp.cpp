@@ -68,6 +68,11 @@ void PrepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSiz
     palette.setColor(QPalette::Window, Qt::white);
     dialog->setPalette(palette);
     dialog->setFixedSize(clientSize);
+    KeepUnminimised(dialog);
+}
+
+void KeepUnminimised(QWidget *dialog)
+{
     dialog->installEventFilter(new StayUnminimised(dialog));
 }
 

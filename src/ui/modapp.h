@@ -24,6 +24,12 @@ inline QRect TwipsRect(int left, int top, int width, int height)
 // box only (no minimise or maximise button), no taskbar entry of its own.
 void PrepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSize clientSize);
 
+// Brings a modal dialog (and its owner) straight back whenever it is minimised: under a
+// window manager that offers a minimise button anyway, a minimised modal dialog takes
+// the whole program with it and leaves nothing to click. Every modal the program shows
+// gets this, the message boxes and the file dialog too.
+void KeepUnminimised(QWidget *dialog);
+
 // Moves a top-level window so that it sits in the middle of the screen that shows owner
 // (the primary screen without an owner). Call once the window has its final size.
 void CentreOnScreen(QWidget *window, QWidget *owner);
