@@ -1,5 +1,5 @@
 #include "frmini.h"
-#include "modalanswer.h"
+#include "modalscript.h"
 #include "windowdriver.h"
 
 #include <QAbstractButton>
@@ -61,7 +61,7 @@ void TestFrmIniEdits::init()
 void TestFrmIniEdits::cleanup()
 {
     m_ui->closeMenus();
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     m_ui.reset();
     m_window.reset();
 }
@@ -177,7 +177,7 @@ void TestFrmIniEdits::editCommittedBeforeCommand()
     QGuiApplication::clipboard()->setText(u"before"_s);
     QString shownName;
     if (then == u"mnuKeyChangeData"_s) {
-        answerNextModal([&shownName](QWidget *modal) {
+        ModalScript::answerNext([&shownName](QWidget *modal) {
             shownName = modal->findChild<QLineEdit *>(u"txtName"_s)->text();
             modal->findChild<QAbstractButton *>(u"cmdOK"_s)->click();
         });
@@ -191,7 +191,7 @@ void TestFrmIniEdits::editCommittedBeforeCommand()
         QTest::keyClick(editor, Qt::Key_I, Qt::ControlModifier);
     else
         action(then)->trigger();
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     // A command that starts an edit of its own leaves it open: cancel it.
     for (QTreeView *view : {m_ui->tree(), m_ui->keys()}) {
         if (QLineEdit *open = m_ui->editor(view))
@@ -287,13 +287,13 @@ void TestFrmIniEdits::pastedTextKeepsFirstLine()
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_VERIFY(!m_ui->editor(view));
     } else {
-        answerNextModal([&](QWidget *modal) {
+        ModalScript::answerNext([&](QWidget *modal) {
             paste(modal->findChild<QLineEdit *>(box), how, text);
             modal->findChild<QAbstractButton *>(u"cmdOK"_s)->click();
         });
         QTest::mouseClick(m_ui->keys()->viewport(), Qt::LeftButton, {}, m_ui->rowCenter(1));
         QTest::mouseDClick(m_ui->keys()->viewport(), Qt::LeftButton, {}, m_ui->rowCenter(1));
-        QVERIFY(allModalsAnswered());
+        QCOMPARE(ModalScript::pending(), 0);
     }
 
     if (box == u"section name"_s)

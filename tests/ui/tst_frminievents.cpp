@@ -1,5 +1,5 @@
 #include "frmini.h"
-#include "modalanswer.h"
+#include "modalscript.h"
 #include "sectiontreemodel.h"
 #include "windowdriver.h"
 
@@ -82,7 +82,7 @@ void TestFrmIniEvents::init()
 void TestFrmIniEvents::cleanup()
 {
     m_ui->closeMenus();
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     m_ui.reset();
     m_window.reset();
 }
@@ -274,7 +274,7 @@ void TestFrmIniEvents::doubleClick()
         QVERIFY(m_window->openPath(rootKeysFile));
     clickNode(node);
     QString opened, shownName;
-    answerNextModal([&](QWidget *modal) {
+    ModalScript::answerNext([&](QWidget *modal) {
         opened = modal->objectName();
         if (auto *name = modal->findChild<QLineEdit *>(u"txtName"_s)) {
             shownName = name->text();
@@ -289,7 +289,7 @@ void TestFrmIniEvents::doubleClick()
     QTest::mouseDClick(keys()->viewport(), Qt::LeftButton, {}, pos);
     if (opened.isEmpty()) // nothing opened: let the waiting answer take another dialog
         QTest::keySequence(m_window.get(), QKeySequence(u"Ctrl+P"_s));
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     QCOMPARE(opened, shown.isEmpty() ? u"frmProperties"_s : u"frmChangeData"_s);
     QCOMPARE(shownName, shown);
     QCOMPARE(names(m_doc->list(IniDocument::memberOfNode(node))), after);
@@ -302,7 +302,7 @@ void TestFrmIniEvents::deleteSectionAfterRealQuestion()
     m_window->actions().mnuSection->hide();
     QString text;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-    answerNextModal([&](QWidget *modal) {
+    ModalScript::answerNext([&](QWidget *modal) {
         auto *box = qobject_cast<QMessageBox *>(modal);
         QVERIFY(box);
         text = box->text();
@@ -310,7 +310,7 @@ void TestFrmIniEvents::deleteSectionAfterRealQuestion()
         box->button(QMessageBox::Yes)->click();
     });
     m_window->actions().mnuSectionDelete->trigger();
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     QCOMPARE(text, u"你确定要删除项？删除无法恢复 \"beta\""_s);
     QCOMPARE(defaultButton, QMessageBox::Yes);
     QCOMPARE(m_doc->sectionCount(), 2);
@@ -363,7 +363,7 @@ void TestFrmIniEvents::rootListRowCommands()
     m_ui->closeMenus();
     QGuiApplication::clipboard()->setText(u"before"_s);
     if (item == u"mnuKeyDelete"_s) {
-        answerNextModal([](QWidget *modal) {
+        ModalScript::answerNext([](QWidget *modal) {
             qobject_cast<QMessageBox *>(modal)->button(QMessageBox::Yes)->click();
         });
     }
@@ -373,7 +373,7 @@ void TestFrmIniEvents::rootListRowCommands()
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_VERIFY(!m_ui->editor(keys()));
     }
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     QCOMPARE(names(m_doc->list(0)), after);
     QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
 }

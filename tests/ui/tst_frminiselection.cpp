@@ -1,5 +1,5 @@
 #include "frmini.h"
-#include "modalanswer.h"
+#include "modalscript.h"
 #include "sectiontreemodel.h"
 #include "windowdriver.h"
 
@@ -48,7 +48,7 @@ void TestFrmIniSelection::init()
 void TestFrmIniSelection::cleanup()
 {
     m_ui->closeMenus();
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     m_ui.reset();
     m_window.reset();
 }
@@ -140,12 +140,12 @@ void TestFrmIniSelection::play(const QString &script)
         } else if (w[0] == u"delete"_s) {
             m_ui->rightClick(m_ui->keys(), m_ui->rowCenter(w[2].toInt()));
             m_window->actions().mnuKey->hide();
-            answerNextModal([](QWidget *modal) {
+            ModalScript::answerNext([](QWidget *modal) {
                 auto *box = qobject_cast<QMessageBox *>(modal);
                 box->button(QMessageBox::Yes)->click();
             });
             m_window->actions().mnuKeyDelete->trigger();
-            QVERIFY(allModalsAnswered());
+            QCOMPARE(ModalScript::pending(), 0);
         } else {
             QFAIL(qPrintable(u"unknown step "_s + step));
         }

@@ -9,11 +9,16 @@ using namespace Qt::StringLiterals;
 
 namespace TestFiles {
 
-QByteArray readBytes(const QString &path)
+QString dataFile(const QString &name)
+{
+    return QDir::toNativeSeparators(QStringLiteral(TARNWICK_TEST_DATA) + u'/' + name);
+}
+
+QByteArray readBytes(const QString &path, const QByteArray &unreadable)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return {};
+        return unreadable;
     return file.readAll();
 }
 
