@@ -40,8 +40,8 @@ public:
     void mnuKeyCopyName_Click();
     void mnuKeyCopyPath_Click();
     void mnuKeyCopyValue_Click();
-    // Works out the data's kind (GetValueKind), fills the shared values and runs the
-    // value editor; on OK looks the row up again and writes the name, then the data,
+    // Works out the data's kind (GetValueKind), fills a ValueEditRequest with the name,
+    // data and kind, and runs the value editor with it; on OK looks the row up again and writes the name, then the data,
     // unchecked. A sorted list keeps the renamed row in its sorted place.
     void mnuKeyChangeData_Click();
 

@@ -14,7 +14,7 @@ namespace {
 // Some window managers (openbox among them) give every dialog a minimise button whatever
 // the window asks for. A minimised modal dialog takes its owner with it and leaves
 // nothing to click, so the dialog comes straight back.
-class StayUnminimised : public QObject
+class stayUnminimised : public QObject
 {
 public:
     using QObject::QObject;
@@ -55,7 +55,7 @@ void SetFlatEdge(QWidget *w)
     w->setStyleSheet(sheet);
 }
 
-void PrepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSize clientSize)
+void prepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSize clientSize)
 {
     // A parented Qt::Dialog is a transient window of its owner: window managers keep it
     // off the taskbar. CustomizeWindowHint drops the buttons not asked for here.
@@ -68,10 +68,10 @@ void PrepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSiz
     palette.setColor(QPalette::Window, Qt::white);
     dialog->setPalette(palette);
     dialog->setFixedSize(clientSize);
-    dialog->installEventFilter(new StayUnminimised(dialog));
+    dialog->installEventFilter(new stayUnminimised(dialog));
 }
 
-void CentreOnScreen(QWidget *window, QWidget *owner)
+void centreOnScreen(QWidget *window, QWidget *owner)
 {
     QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
     if (!screen)
@@ -82,7 +82,7 @@ void CentreOnScreen(QWidget *window, QWidget *owner)
     window->move(frame.topLeft());
 }
 
-QFont DialogButtonFont()
+QFont dialogButtonFont()
 {
     QFont font;
     font.setFamilies({u"宋体"_s, u"SimSun"_s, u"NSimSun"_s});
