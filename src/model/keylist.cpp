@@ -132,6 +132,11 @@ QString owningCopy(const KeyList::StoredText &t)
 {
     return t.wide ? t.utf16.toString() : QString(t.latin1);
 }
+
+bool equals(const KeyList::StoredText &t, QStringView text)
+{
+    return t.wide ? t.utf16 == text : t.latin1 == text;
+}
 } // namespace
 
 QString KeyList::name(qsizetype pos) const
@@ -226,11 +231,12 @@ void KeyList::move(qsizetype from, qsizetype to)
         ++m_current;
 }
 
-// A row's data follows its name in the buffer, so a changed text is stored with a copy
-// of the other one's bytes next to it; the unchanged text is neither decoded nor scanned.
+// A text set to what it already is stays as it is stored. A row's data follows its name
+// in the buffer, so a changed text is stored with a copy of the other one's bytes next
+// to it; the unchanged text is neither decoded nor scanned.
 void KeyList::setName(qsizetype pos, const QString &name)
 {
-    if (pos < 0 || pos >= count())
+    if (pos < 0 || pos >= count() || equals(storedName(pos), name))
         return;
     const StoredRow old = m_rows[size_t(pos)];
     const quint64 oldFlags = flagsOf(old);
@@ -245,7 +251,7 @@ void KeyList::setName(qsizetype pos, const QString &name)
 
 void KeyList::setData(qsizetype pos, const QString &data)
 {
-    if (pos < 0 || pos >= count())
+    if (pos < 0 || pos >= count() || equals(storedData(pos), data))
         return;
     const StoredRow old = m_rows[size_t(pos)];
     const quint64 oldFlags = flagsOf(old);

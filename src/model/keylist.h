@@ -104,8 +104,8 @@ public:
     // Moves the row at from to position to (both 0..count()-1); the current row stays on
     // its key.
     void move(qsizetype from, qsizetype to);
-    // Change one text of the row at pos, which stays where it is; the other text is kept
-    // as it is stored.
+    // Change one text of the row at pos, which stays where it is; the other text, or
+    // both when the new one equals the old, is kept as it is stored.
     void setName(qsizetype pos, const QString &name);
     void setData(qsizetype pos, const QString &data);
     void setCurrent(qsizetype pos, bool selected);

@@ -1,6 +1,6 @@
+#include "eventswindowtest.h"
 #include "frmini.h"
 #include "modalscript.h"
-#include "windowdriver.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -18,18 +18,13 @@ using namespace Qt::StringLiterals;
 
 // The window's in-place name edits and the value editor's boxes, through real input:
 // what the user typed is what the document gets, whatever comes next.
-namespace {
-// Member 2 "alpha" holds c, a, b (c current and selected), member 3 "beta" is empty,
-// member 4 "gamma" holds x.
-const QString eventsFile = QStringLiteral(TARNWICK_TEST_DATA "/window-events.ini");
-}
+// The events file: member 2 "alpha" holds c, a, b (c current and selected), member 3
+// "beta" is empty, member 4 "gamma" holds x.
 
-class TestFrmIniEdits : public QObject
+class TestFrmIniEdits : public EventsWindowTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
     void newItemsEditInPlace_data();
     void newItemsEditInPlace();
     void editCommittedBeforeCommand_data();
@@ -44,27 +39,7 @@ private:
     void viaContextMenu(QTreeView *view, QPoint pos, QAction *item) const;
     // Starts the edit named ("section rename", "key rename", "key new") on alpha.
     QLineEdit *startEdit(const QString &what) const;
-
-    std::unique_ptr<frmINI> m_window;
-    std::unique_ptr<WindowDriver> m_ui;
-    IniDocument *m_doc = nullptr;
 };
-
-void TestFrmIniEdits::init()
-{
-    m_window = WindowDriver::openWindow(eventsFile);
-    QVERIFY(m_window);
-    m_ui = std::make_unique<WindowDriver>(*m_window);
-    m_doc = &m_window->document();
-}
-
-void TestFrmIniEdits::cleanup()
-{
-    m_ui->closeMenus();
-    QCOMPARE(ModalScript::pending(), 0);
-    m_ui.reset();
-    m_window.reset();
-}
 
 void TestFrmIniEdits::viaContextMenu(QTreeView *view, QPoint pos, QAction *item) const
 {

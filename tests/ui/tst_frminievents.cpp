@@ -1,7 +1,7 @@
+#include "eventswindowtest.h"
 #include "frmini.h"
 #include "modalscript.h"
 #include "sectiontreemodel.h"
-#include "windowdriver.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -18,9 +18,8 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// Member 2 "alpha" holds c, a, b (the reader puts each key on top; c current and
+// The events file: member 2 "alpha" holds c, a, b (the reader puts each key on top; c current and
 // selected), member 3 "beta" is empty, member 4 "gamma" holds x.
-const QString eventsFile = QStringLiteral(TARNWICK_TEST_DATA "/window-events.ini");
 // The root's list holds last, top (last current and selected); section "s" holds k.
 const QString rootKeysFile = QStringLiteral(TARNWICK_TEST_DATA "/window-root-keys.ini");
 
@@ -35,12 +34,10 @@ QString flags(const QList<QAction *> &actions)
 }
 } // namespace
 
-class TestFrmIniEvents : public QObject
+class TestFrmIniEvents : public EventsWindowTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
     void clickSortsOnceAndBringsListToFront();
     void keyboardSelectionActsAsClick();
     void treeRightClick_data();
@@ -65,27 +62,7 @@ private:
     void rightClick(QTreeView *view, QPoint pos) const { m_ui->rightClick(view, pos); }
     // Opens the view's context menu by a right-click at pos or by the keys named in how.
     void openMenu(QTreeView *view, const QString &how, QPoint pos) const;
-
-    std::unique_ptr<frmINI> m_window;
-    std::unique_ptr<WindowDriver> m_ui;
-    IniDocument *m_doc = nullptr;
 };
-
-void TestFrmIniEvents::init()
-{
-    m_window = WindowDriver::openWindow(eventsFile);
-    QVERIFY(m_window);
-    m_ui = std::make_unique<WindowDriver>(*m_window);
-    m_doc = &m_window->document();
-}
-
-void TestFrmIniEvents::cleanup()
-{
-    m_ui->closeMenus();
-    QCOMPARE(ModalScript::pending(), 0);
-    m_ui.reset();
-    m_window.reset();
-}
 
 void TestFrmIniEvents::clickSortsOnceAndBringsListToFront()
 {
