@@ -117,7 +117,7 @@ void KeyCommands::mnuKeyChangeData_Click()
     qsizetype rowNow = currentRow(memberNow);
     if (rowNow < 0)
         return;
-    if (m_doc.list(memberNow)->row(rowNow).name() != request.EditKeyName)
+    if (m_doc.list(memberNow)->name(rowNow) != request.EditKeyName)
         rowNow = m_doc.setRowName(memberNow, rowNow, request.EditKeyName);
     if (rowNow >= 0)
         m_doc.setRowData(memberNow, rowNow, request.EditKeyData);

@@ -277,7 +277,7 @@ bool IniDocument::setSorting(int member, bool on, Qt::SortOrder order)
     KeyList *keys = mutableList(member);
     if (!keys)
         return false;
-    const bool resort = on && (!keys->sorted() || keys->sortOrder() != order);
+    const bool resort = keys->sortingReorders(on, order);
     if (resort)
         emit listAboutToBeReordered(member);
     keys->setSorting(on, order);

@@ -281,7 +281,7 @@ void KeyList::setCurrent(qsizetype pos, bool selected)
 
 void KeyList::setSorting(bool on, Qt::SortOrder order)
 {
-    const bool resort = on && (!m_sorted || order != m_sortOrder);
+    const bool resort = sortingReorders(on, order);
     m_sorted = on;
     m_sortOrder = order;
     if (resort)

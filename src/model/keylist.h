@@ -111,6 +111,12 @@ public:
     void setCurrent(qsizetype pos, bool selected);
     // Turning the switch on sorts the rows (stable); turning it off keeps their order.
     void setSorting(bool on, Qt::SortOrder order = Qt::AscendingOrder);
+    // Whether setSorting(on, order) would reorder the rows: the switch goes on, or the
+    // order changes while it is on.
+    bool sortingReorders(bool on, Qt::SortOrder order) const
+    {
+        return on && (!m_sorted || order != m_sortOrder);
+    }
     void clear();
 
     // Bulk building for readers: rows in the order given, sorting off.

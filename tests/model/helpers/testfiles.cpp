@@ -29,6 +29,11 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
            && file.flush();
 }
 
+QByteArray oldBytes()
+{
+    return QByteArrayLiteral("[Old]\r\nkeep=me\r\n");
+}
+
 QStringList entries(const QString &dir)
 {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
