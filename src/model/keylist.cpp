@@ -193,7 +193,8 @@ void KeyList::compact()
 
 void KeyList::insert(qsizetype pos, KeyRow row)
 {
-    pos = std::clamp<qsizetype>(pos, 0, count());
+    if (pos < 0 || pos > count())
+        pos = count();
     const StoredRow stored = pack(row);
     m_rows.insert(m_rows.begin() + pos, stored);
     if (m_current >= pos)

@@ -96,7 +96,8 @@ public:
 
     // --- changes; the document calls these and tells the views ---
 
-    // Inserts at pos (clamped to 0..count). The current row keeps pointing at its row.
+    // Inserts at pos (out of 0..count() means the end). The current row keeps pointing
+    // at its row.
     void insert(qsizetype pos, KeyRow row);
     // Removes the row at pos; a current row after it moves up with it, and removing the
     // current row leaves the list without one.
