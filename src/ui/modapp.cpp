@@ -14,7 +14,7 @@ namespace {
 // Some window managers (openbox among them) give every dialog a minimise button whatever
 // the window asks for. A minimised modal dialog takes its owner with it and leaves
 // nothing to click, so the dialog comes straight back.
-class stayUnminimised : public QObject
+class StayUnminimised : public QObject
 {
 public:
     using QObject::QObject;
@@ -68,7 +68,7 @@ void prepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSiz
     palette.setColor(QPalette::Window, Qt::white);
     dialog->setPalette(palette);
     dialog->setFixedSize(clientSize);
-    dialog->installEventFilter(new stayUnminimised(dialog));
+    dialog->installEventFilter(new StayUnminimised(dialog));
 }
 
 void centreOnScreen(QWidget *window, QWidget *owner)
