@@ -19,7 +19,7 @@ int main(int argc, char *argv[])
     // system, so they work where no display is at hand.
     if (StartOptions::answersWithoutWindow(arguments)) {
         QCoreApplication app(argc, argv);
-        InstallQtTranslations(app);
+        installQtTranslations(app);
         const StartOptions options = StartOptions::parse(arguments);
         options.print();
         return options.exitCode;
@@ -27,7 +27,7 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarnwick"));
-    InstallQtTranslations(app);
+    installQtTranslations(app);
     // QApplication has taken out its own options (-platform and the like) by now.
     const StartOptions options = StartOptions::parse(QApplication::arguments(), nativeArguments);
     if (options.action != StartOptions::Action::Run) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "valuekind.h"
+
 #include <QString>
 
 // The shared file dialog's settings. They persist between uses: each command sets the
@@ -12,14 +14,6 @@ struct FileDialogState
     QString filter;
     QString initDir;
     QString fileName;
-};
-
-// The key a value editor works on, and its result.
-struct ValueEditRequest
-{
-    QString keyName;   // EditKeyName
-    QString keyData;   // EditKeyData
-    int valueKind = 3; // EditValueKind: 1 Number, 2 Boolean, 3 Text, 4 Path
 };
 
 // The figures the properties dialog shows, already formatted.

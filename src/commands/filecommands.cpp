@@ -85,7 +85,7 @@ void FileCommands::mnuViewRefresh_Click()
 
 void FileCommands::mnuViewProperties_Click()
 {
-    m_host.showProperties(BuildPropertiesInfo(m_doc));
+    m_host.showProperties(buildPropertiesInfo(m_doc));
 }
 
 bool FileCommands::openPath(const QString &path, bool nameBytesSurvive)
@@ -99,9 +99,9 @@ bool FileCommands::openPath(const QString &path, bool nameBytesSurvive)
 bool FileCommands::nameReachesFile(const QString &path, const QString &failureText,
                                    bool nameBytesSurvive)
 {
-    if (nameBytesSurvive && FilePathSurvives(path))
+    if (nameBytesSurvive && filePathSurvives(path))
         return true;
-    m_host.showError(appTitle(), failureText.arg(path, UndecodableNameReason()));
+    m_host.showError(appTitle(), failureText.arg(path, undecodableNameReason()));
     return false;
 }
 

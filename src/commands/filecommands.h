@@ -48,7 +48,7 @@ public:
 
     // Opens path as Open does after its dialog (for the command line and drops).
     // nameBytesSurvive tells whether the name as the system gave it survived the
-    // decoding into path (see FileNameBytesSurvive); if not, it is refused like any
+    // decoding into path (see fileNameBytesSurvive); if not, it is refused like any
     // name that does not reach its file. Returns false when the file exists but could
     // not be read, or the name was refused (both already reported).
     bool openPath(const QString &path, bool nameBytesSurvive = true);
@@ -60,7 +60,7 @@ private:
     // Writes path and makes the written file the document, as a read of it would.
     bool writeAndReadBack(const QString &path);
     // Every read and write starts here: a name that does not reach the file it reads as
-    // (see FilePathSurvives) is reported with failureText and nothing else is done.
+    // (see filePathSurvives) is reported with failureText and nothing else is done.
     bool nameReachesFile(const QString &path, const QString &failureText,
                          bool nameBytesSurvive = true);
     void prepareDialog(const QString &title);

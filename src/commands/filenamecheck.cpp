@@ -34,17 +34,17 @@ bool pathSurvivesAsBytes(const QString &path)
 }
 }
 
-bool FileNameBytesSurvive(const QByteArray &name)
+bool fileNameBytesSurvive(const QByteArray &name)
 {
     return namesAreText || QFile::encodeName(QFile::decodeName(name)) == name;
 }
 
-bool FilePathSurvives(const QString &path)
+bool filePathSurvives(const QString &path)
 {
     return namesAreText || pathSurvivesAsBytes(path);
 }
 
-QString UndecodableNameReason()
+QString undecodableNameReason()
 {
     return u"文件名中有不符合系统编码的字节（显示为 \uFFFD），"
            u"程序无法按原名读写这个文件，以免读到或建成另一个名称的文件。"

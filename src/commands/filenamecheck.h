@@ -14,13 +14,13 @@
 
 // True when name, as the system spells it (a command-line argument, the path of a
 // dropped URL), comes back unchanged from decodeName followed by encodeName.
-bool FileNameBytesSurvive(const QByteArray &name);
+bool fileNameBytesSurvive(const QByteArray &name);
 
 // True when path, as text, can stand for the file it reads as: its text comes back from
 // the bytes it encodes to, and, if it holds U+FFFD, the path up to the last part that
 // holds one exists under exactly those bytes. A missing name with U+FFFD is taken to be
 // made from bytes that were not valid, and refused rather than created.
-bool FilePathSurvives(const QString &path);
+bool filePathSurvives(const QString &path);
 
 // The reason given to the user when either check fails.
-QString UndecodableNameReason();
+QString undecodableNameReason();

@@ -106,9 +106,9 @@ void KeyCommands::mnuKeyChangeData_Click()
     if (row < 0)
         return;
     const KeyRow &key = m_doc.list(member)->row(row);
-    GetValueKind(key.data());
-    EditKeyName = key.name();
-    ValueEditRequest request{EditKeyName, EditKeyData, EditValueKind};
+    ValueEditRequest request;
+    GetValueKind(key.data(), request);
+    request.EditKeyName = key.name();
     if (!m_host.runValueEditor(request))
         return;
 
@@ -117,10 +117,10 @@ void KeyCommands::mnuKeyChangeData_Click()
     qsizetype rowNow = currentRow(memberNow);
     if (rowNow < 0)
         return;
-    if (m_doc.list(memberNow)->row(rowNow).name() != request.keyName)
-        rowNow = m_doc.setRowName(memberNow, rowNow, request.keyName);
+    if (m_doc.list(memberNow)->name(rowNow) != request.EditKeyName)
+        rowNow = m_doc.setRowName(memberNow, rowNow, request.EditKeyName);
     if (rowNow >= 0)
-        m_doc.setRowData(memberNow, rowNow, request.keyData);
+        m_doc.setRowData(memberNow, rowNow, request.EditKeyData);
 }
 
 KeyMenuFlags KeyCommands::keyMenuFlags(const IniDocument &doc, int member)

@@ -40,9 +40,10 @@ public:
     void mnuKeyCopyName_Click();
     void mnuKeyCopyPath_Click();
     void mnuKeyCopyValue_Click();
-    // Works out the data's kind (GetValueKind), fills the shared values and runs the
-    // value editor; on OK looks the row up again and writes the name, then the data,
-    // unchecked. A sorted list keeps the renamed row in its sorted place.
+    // Works out the data's kind (GetValueKind), fills a ValueEditRequest with the name,
+    // data and kind, and runs the value editor with it; on OK looks the row up again and
+    // writes the name, then the data, unchecked. A sorted list keeps the renamed row in
+    // its sorted place.
     void mnuKeyChangeData_Click();
 
     // New is true unless the root is selected; the six others are true exactly when list

@@ -5,7 +5,7 @@
 
 using namespace Qt::StringLiterals;
 
-PropertiesInfo BuildPropertiesInfo(const IniDocument &doc)
+PropertiesInfo buildPropertiesInfo(const IniDocument &doc)
 {
     PropertiesInfo info;
     if (doc.hasFile()) {

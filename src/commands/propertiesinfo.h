@@ -8,4 +8,4 @@ class IniDocument;
 // "Untitled.ini"), the path (or "无法获取"), the number of sections, the number of keys
 // in all lists including the root's (keys before the first header), each count
 // followed by "个", and the status text. Counts are 64-bit, so no document overflows them.
-PropertiesInfo BuildPropertiesInfo(const IniDocument &doc);
+PropertiesInfo buildPropertiesInfo(const IniDocument &doc);

@@ -5,10 +5,6 @@
 
 using namespace Qt::StringLiterals;
 
-QString EditKeyName;
-QString EditKeyData;
-int EditValueKind = 0;
-
 namespace {
 
 bool isNumber(const QString &data)
@@ -29,19 +25,17 @@ bool hasDrivePrefix(const QString &data)
 
 } // namespace
 
-int GetValueKind(const QString &data)
+ValueKind GetValueKind(const QString &data, ValueEditRequest &edit)
 {
-    EditKeyData = data;
-    int kind = 0;
+    edit.EditKeyData = data;
+    ValueKind kind = ValueKind::Text;
     if (isNumber(data))
-        kind = Number;
+        kind = ValueKind::Number;
     if (data == u"True"_s || data == u"False"_s)
-        kind = Boolean;
+        kind = ValueKind::Boolean;
     if (hasDrivePrefix(data))
-        kind = Path;
-    if (kind == 0)
-        kind = Text;
-    EditValueKind = kind;
+        kind = ValueKind::Path;
+    edit.EditValueKind = kind;
     return kind;
 }
 

@@ -208,11 +208,7 @@ qsizetype IniDocument::insertRow(int member, qsizetype pos, KeyRow row)
     KeyList *keys = mutableList(member);
     if (!keys)
         return -1;
-    qsizetype at = pos;
-    if (keys->sorted())
-        at = keys->sortedPosition(row.name(), -1);
-    else if (pos < 0 || pos > keys->count())
-        at = keys->count();
+    const qsizetype at = keys->insertPosition(pos, row.name());
     emit rowAboutToBeInserted(member, at);
     keys->insert(at, std::move(row));
     emit rowInserted(member, at);
@@ -238,12 +234,14 @@ qsizetype IniDocument::setRowName(int member, qsizetype pos, const QString &name
     KeyList *keys = mutableList(member);
     if (!keys || pos < 0 || pos >= keys->count())
         return -1;
-    const qsizetype to = keys->sorted() ? keys->sortedPosition(name, pos) : pos;
+    const qsizetype to = keys->renamedPosition(pos, name);
     if (to != pos)
         emit rowAboutToBeMoved(member, pos, to);
     keys->setName(pos, name);
-    if (to != pos)
+    if (to != pos) {
+        keys->move(pos, to);
         emit rowMoved(member, pos, to);
+    }
     emit rowChanged(member, to);
     return to;
 }
@@ -279,7 +277,7 @@ bool IniDocument::setSorting(int member, bool on, Qt::SortOrder order)
     KeyList *keys = mutableList(member);
     if (!keys)
         return false;
-    const bool resort = on && (!keys->sorted() || keys->sortOrder() != order);
+    const bool resort = keys->sortingReorders(on, order);
     if (resort)
         emit listAboutToBeReordered(member);
     keys->setSorting(on, order);

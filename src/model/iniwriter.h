@@ -19,8 +19,10 @@ using ByteSink = std::function<bool(QByteArrayView)>;
 // The lines, each ending in CR LF: the root's rows (keys that stood before the first
 // header), then for each section in tree order "[" name "]" followed by its rows in
 // list order as name "=" data. A row whose data is still the "(Empty)" that stood for
-// empty data when it was read is written with empty data. A document without sections
-// or keys gives no bytes (or the byte-order mark alone).
+// empty data when it was read is written with empty data. The document's encoding
+// decides the byte-order mark, which always goes first when that encoding has one: a
+// document read from a file with a mark writes its mark even when it has no sections
+// or keys left, and such a document without a mark gives no bytes at all.
 //
 // False, with the reason in *error, when the document cannot be written so that it
 // reads back: a line break (CR or LF) in a name or data (checked before the first byte

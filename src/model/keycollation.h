@@ -14,7 +14,6 @@ class KeyCollation
 public:
     // Negative, zero or positive as a sorts before, with or after b.
     static int compare(QStringView a, QStringView b);
-    static bool lessThan(QStringView a, QStringView b) { return compare(a, b) < 0; }
     // A key that compares as compare() does.
     static QCollatorSortKey sortKey(const QString &name);
     // The stable sorting permutation of names: result[i] is the index of the name that

@@ -88,6 +88,17 @@ quint64 KeyList::store(QStringView text, quint64 wideFlag, quint64 asciiFlag, qu
     return offset;
 }
 
+quint64 KeyList::storeCopy(quint64 offset, qsizetype bytes, bool even)
+{
+    // reserveBytes() may move the buffer: the source is found after it.
+    char *d = reserveBytes(bytes, even);
+    if (bytes > 0)
+        std::memcpy(d, m_text.constData() + offset, size_t(bytes));
+    const quint64 copied = quint64(m_used);
+    m_used += bytes;
+    return copied;
+}
+
 KeyList::StoredRow KeyList::pack(const KeyRow &row)
 {
     // The data follows the name directly (one byte later when it is UTF-16 and the name
@@ -120,6 +131,11 @@ namespace {
 QString owningCopy(const KeyList::StoredText &t)
 {
     return t.wide ? t.utf16.toString() : QString(t.latin1);
+}
+
+bool equals(const KeyList::StoredText &t, QStringView text)
+{
+    return t.wide ? t.utf16 == text : t.latin1 == text;
 }
 } // namespace
 
@@ -175,18 +191,14 @@ void KeyList::compact()
 
 // --- changes ---
 
-qsizetype KeyList::insert(qsizetype pos, KeyRow row)
+void KeyList::insert(qsizetype pos, KeyRow row)
 {
-    if (m_sorted) {
-        pos = sortedPosition(row.name(), -1);
-    } else if (pos < 0 || pos > count()) {
+    if (pos < 0 || pos > count())
         pos = count();
-    }
     const StoredRow stored = pack(row);
     m_rows.insert(m_rows.begin() + pos, stored);
     if (m_current >= pos)
         ++m_current;
-    return pos;
 }
 
 void KeyList::remove(qsizetype pos)
@@ -204,43 +216,56 @@ void KeyList::remove(qsizetype pos)
     release(gone);
 }
 
-qsizetype KeyList::setName(qsizetype pos, const QString &name)
+void KeyList::move(qsizetype from, qsizetype to)
 {
-    if (pos < 0 || pos >= count())
-        return -1;
-    {
-        KeyRow changed = row(pos);
-        changed.setName(name);
-        const StoredRow old = m_rows[size_t(pos)];
-        m_rows[size_t(pos)] = pack(changed);
-        release(old);
-    }
-    if (!m_sorted)
-        return pos;
-    const qsizetype to = sortedPosition(name, pos);
-    if (to == pos)
-        return pos;
-    const StoredRow moving = m_rows[size_t(pos)];
-    m_rows.erase(m_rows.begin() + pos);
+    if (from < 0 || from >= count() || to < 0 || to >= count() || from == to)
+        return;
+    const StoredRow moving = m_rows[size_t(from)];
+    m_rows.erase(m_rows.begin() + from);
     m_rows.insert(m_rows.begin() + to, moving);
     // Keep the current row on the same key while the rows between shift by one.
-    if (m_current == pos)
+    if (m_current == from)
         m_current = to;
-    else if (pos < to && m_current > pos && m_current <= to)
+    else if (from < to && m_current > from && m_current <= to)
         --m_current;
-    else if (to < pos && m_current >= to && m_current < pos)
+    else if (to < from && m_current >= to && m_current < from)
         ++m_current;
-    return to;
+}
+
+// A text set to what it already is stays as it is stored. A row's data follows its name
+// in the buffer, so a changed text is stored with a copy of the other one's bytes next
+// to it; the unchanged text is neither decoded nor scanned.
+void KeyList::setName(qsizetype pos, const QString &name)
+{
+    if (pos < 0 || pos >= count() || equals(storedName(pos), name))
+        return;
+    const StoredRow old = m_rows[size_t(pos)];
+    const quint64 oldFlags = flagsOf(old);
+    quint64 flags = oldFlags & (DataWide | DataAscii | ReadEmpty | DataIsEmptyText);
+    const quint64 offset = store(name, NameWide, NameAscii, &flags);
+    const quint64 oldNameEnd = offsetOf(old) + quint64(byteSize(old.nameLength, oldFlags & NameWide));
+    storeCopy(dataStart(oldNameEnd, oldFlags & DataWide), byteSize(old.dataLength, oldFlags & DataWide),
+              oldFlags & DataWide);
+    m_rows[size_t(pos)] = {(offset << kFlagBits) | flags, checkedLength(name.size()), old.dataLength};
+    release(old);
 }
 
 void KeyList::setData(qsizetype pos, const QString &data)
 {
-    if (pos < 0 || pos >= count())
+    if (pos < 0 || pos >= count() || equals(storedData(pos), data))
         return;
-    KeyRow changed = row(pos);
-    changed.setData(data);
     const StoredRow old = m_rows[size_t(pos)];
-    m_rows[size_t(pos)] = pack(changed);
+    const quint64 oldFlags = flagsOf(old);
+    quint64 flags = oldFlags & (NameWide | NameAscii | ReadEmpty);
+    // As pack(): a row read empty whose data is "(Empty)" again writes empty data.
+    const bool placeholder = (oldFlags & ReadEmpty) && data == KeyRow::emptyText();
+    if (placeholder)
+        flags |= DataIsEmptyText;
+    const QStringView stored = placeholder ? QStringView() : QStringView(data);
+    const quint64 offset = storeCopy(offsetOf(old), byteSize(old.nameLength, oldFlags & NameWide),
+                                     oldFlags & NameWide);
+    store(stored, DataWide, DataAscii, &flags);
+    m_rows[size_t(pos)] = {(offset << kFlagBits) | flags, old.nameLength, checkedLength(stored.size())};
     release(old);
 }
 
@@ -257,7 +282,7 @@ void KeyList::setCurrent(qsizetype pos, bool selected)
 
 void KeyList::setSorting(bool on, Qt::SortOrder order)
 {
-    const bool resort = on && (!m_sorted || order != m_sortOrder);
+    const bool resort = sortingReorders(on, order);
     m_sorted = on;
     m_sortOrder = order;
     if (resort)
@@ -283,13 +308,6 @@ void KeyList::assign(std::vector<KeyRow> rows, qsizetype current, bool currentSe
     m_sorted = false;
     m_sortOrder = Qt::AscendingOrder;
     setCurrent(current, currentSelected);
-}
-
-std::vector<KeyRow> KeyList::takeRows()
-{
-    std::vector<KeyRow> all = rows();
-    clear();
-    return all;
 }
 
 void KeyList::appendRead(QStringView name, QStringView data)

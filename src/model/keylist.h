@@ -14,9 +14,10 @@
 // sorting switch. Row positions are 0-based here; -1 means "no row".
 //
 // While the sorting switch is on, the rows stay ordered by name (KeyCollation, stable
-// for equal names): inserting or renaming a row puts it in its sorted place. The
-// document owns every list and is the only one that changes it, so that views hear
-// of each change; read access is free for anyone.
+// for equal names): the list decides where an inserted or renamed row goes
+// (insertPosition(), renamedPosition()). The document owns every list and is the only
+// one that changes it, so that views hear of each change; read access is free for
+// anyone.
 //
 // Storage. A list keeps its rows compact, for files of millions of keys: every name
 // and data text lives in one buffer of the list, one byte a character when the text
@@ -79,10 +80,13 @@ public:
     // names and data, in storage (which may hold texts no longer in use).
     qsizetype storedBytes() const { return m_used; }
 
-    // Where a row named `name` would stand while the list is sorted: after every row
-    // that sorts before or equal to it. `skip` is the row's own position when it is in
-    // the list already, else -1. Only meaningful while sorted().
-    qsizetype sortedPosition(const QString &name, qsizetype skip) const;
+    // Where a row goes. insertPosition(): a new row named `name` asked for at pos (pos
+    // out of 0..count() means the end). renamedPosition(): the row at pos once it is named
+    // `name`. While the sorting switch is on both give the sorted place, after every other
+    // row that sorts before or equal to the name; otherwise the position asked. The
+    // changes below take the position these give, so a sorted list stays sorted.
+    qsizetype insertPosition(qsizetype pos, const QString &name) const;
+    qsizetype renamedPosition(qsizetype pos, const QString &name) const;
 
     qsizetype current() const { return m_current; }
     bool currentSelected() const { return m_current >= 0 && m_currentSelected; }
@@ -92,24 +96,32 @@ public:
 
     // --- changes; the document calls these and tells the views ---
 
-    // Inserts at pos (clamped to 0..count) or, while sorted, at the sorted place.
-    // Returns the position the row took. The current row keeps pointing at its row.
-    qsizetype insert(qsizetype pos, KeyRow row);
+    // Inserts at pos (out of 0..count() means the end). The current row keeps pointing
+    // at its row.
+    void insert(qsizetype pos, KeyRow row);
     // Removes the row at pos; a current row after it moves up with it, and removing the
     // current row leaves the list without one.
     void remove(qsizetype pos);
-    // Renames the row at pos; while sorted, the row moves to its new sorted place.
-    // Returns the row's new position.
-    qsizetype setName(qsizetype pos, const QString &name);
+    // Moves the row at from to position to (both 0..count()-1); the current row stays on
+    // its key.
+    void move(qsizetype from, qsizetype to);
+    // Change one text of the row at pos, which stays where it is; the other text, or
+    // both when the new one equals the old, is kept as it is stored.
+    void setName(qsizetype pos, const QString &name);
     void setData(qsizetype pos, const QString &data);
     void setCurrent(qsizetype pos, bool selected);
     // Turning the switch on sorts the rows (stable); turning it off keeps their order.
     void setSorting(bool on, Qt::SortOrder order = Qt::AscendingOrder);
+    // Whether setSorting(on, order) would reorder the rows: the switch goes on, or the
+    // order changes while it is on.
+    bool sortingReorders(bool on, Qt::SortOrder order) const
+    {
+        return on && (!m_sorted || order != m_sortOrder);
+    }
     void clear();
 
     // Bulk building for readers: rows in the order given, sorting off.
     void assign(std::vector<KeyRow> rows, qsizetype current, bool currentSelected);
-    std::vector<KeyRow> takeRows();
 
     // Faster bulk building for readers, without a KeyRow per line, on a scratch list:
     // appendRead() adds a row as a key line "name=data" reads (empty data becomes the
@@ -170,6 +182,8 @@ private:
     // and/or `asciiFlag` as they apply.
     quint64 store(QStringView text, quint64 wideFlag, quint64 asciiFlag, quint64 *flags);
     quint64 store(QLatin1StringView text, quint64 asciiFlag, quint64 *flags);
+    // Appends a copy of stored bytes of this list's buffer; returns the copy's offset.
+    quint64 storeCopy(quint64 offset, qsizetype bytes, bool even);
     StoredRow pack(const KeyRow &row);
     static quint32 checkedLength(qsizetype length);
     // Makes room for `bytes` more bytes at m_used, first moving m_used to an even offset
@@ -178,6 +192,8 @@ private:
     // Counts a row's texts as unused and drops unused text once it is half the buffer.
     void release(const StoredRow &row);
     void compact();
+    // The sorted place of a row named `name`, leaving out the row at `skip` (or none: -1).
+    qsizetype sortedPosition(const QString &name, qsizetype skip) const;
     void sortRows();
 
     std::vector<StoredRow> m_rows;

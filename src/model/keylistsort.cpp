@@ -7,6 +7,18 @@
 
 // --- sorting ---
 
+qsizetype KeyList::insertPosition(qsizetype pos, const QString &name) const
+{
+    if (m_sorted)
+        return sortedPosition(name, -1);
+    return pos < 0 || pos > count() ? count() : pos;
+}
+
+qsizetype KeyList::renamedPosition(qsizetype pos, const QString &name) const
+{
+    return m_sorted ? sortedPosition(name, pos) : pos;
+}
+
 qsizetype KeyList::sortedPosition(const QString &name, qsizetype skip) const
 {
     const bool ascending = m_sortOrder == Qt::AscendingOrder;

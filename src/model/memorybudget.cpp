@@ -50,7 +50,7 @@ QString sizeText(qint64 fileSize)
 
 } // namespace
 
-qint64 AvailableMemory()
+qint64 availableMemory()
 {
     qint64 available = procField("/proc/meminfo", "MemAvailable");
 #ifdef Q_OS_WIN
@@ -72,7 +72,7 @@ qint64 AvailableMemory()
 
 QString MemoryShortForRead(qint64 fileSize)
 {
-    const qint64 available = AvailableMemory();
+    const qint64 available = availableMemory();
     const auto needed = qint64(std::ceil(double(fileSize) * kReadPeakFactor));
     if (available < 0 || needed <= available)
         return {};
@@ -83,11 +83,11 @@ QString MemoryShortForRead(qint64 fileSize)
 QString OutOfMemoryWhileReading(qint64 fileSize)
 {
     return u"内存不足：读取这个 %1 的文件时无法分配所需的内存（可用约 %2）"_s.arg(
-        sizeText(fileSize), megabytes(std::max<qint64>(AvailableMemory(), 0)));
+        sizeText(fileSize), megabytes(std::max<qint64>(availableMemory(), 0)));
 }
 
 QString OutOfMemoryWhileSaving()
 {
     return u"内存不足：保存时无法分配所需的内存（可用约 %1），文件没有改动"_s.arg(
-        megabytes(std::max<qint64>(AvailableMemory(), 0)));
+        megabytes(std::max<qint64>(availableMemory(), 0)));
 }

@@ -14,9 +14,9 @@ constexpr double kReadPeakFactor = 2.5;
 // available (MemAvailable on Linux, free physical memory and some of the page file on
 // Windows) and the room left under the address-space limit
 // (RLIMIT_AS). -1 when neither is known.
-qint64 AvailableMemory();
+qint64 availableMemory();
 
-// Empty when a read of a file of fileSize bytes fits in AvailableMemory(); otherwise the
+// Empty when a read of a file of fileSize bytes fits in availableMemory(); otherwise the
 // reason, beginning "内存不足", with the file's size, what the read needs and what is
 // available.
 QString MemoryShortForRead(qint64 fileSize);

@@ -3,6 +3,7 @@
 #include "firstlineguard.h"
 #include "longtextdelegate.h"
 #include "modapp.h"
+#include "valuekind.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -16,27 +17,19 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
-using modApp::Twips;
-using modApp::TwipsRect;
+using modApp::twips;
+using modApp::twipsRect;
 
 namespace {
 
-constexpr int kindNumber = 1;
-constexpr int kindBoolean = 2;
-constexpr int kindText = 3;
-constexpr int kindPath = 4;
-
-// Only the ASCII digits count: other scripts' digits are characters the filter discards.
-bool isAsciiDigits(const QString &text)
+// Typed text passes the Number filter when every character does, so a key or an input
+// method that gives no text passes.
+bool textPassesDigitFilter(const QString &text)
 {
-    if (text.isEmpty())
-        return false;
-    for (QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return true;
+    return std::all_of(text.begin(), text.end(), passesDigitFilter);
 }
 
 bool isClipboardShortcut(QKeyEvent *event)
@@ -51,34 +44,34 @@ frmChangeData::frmChangeData(QWidget *owner, const ValueEditRequest &request,
                              FileDialogState &dialogs,
                              std::function<bool(FileDialogState &)> showOpenDialog)
     : m_dialogs(dialogs), m_showOpenDialog(std::move(showOpenDialog)),
-      m_valueKind(request.valueKind)
+      m_valueKind(request.EditValueKind)
 {
     setObjectName(u"frmChangeData"_s);
-    modApp::PrepareDialog(this, owner, u"查看/修改数值"_s, QSize(Twips(5775), Twips(3135)));
+    modApp::prepareDialog(this, owner, u"查看/修改数值"_s, QSize(twips(5775), twips(3135)));
     createControls();
     loadRequest(request);
-    modApp::CentreOnScreen(this, owner);
+    modApp::centreOnScreen(this, owner);
 }
 
 void frmChangeData::createControls()
 {
     m_label1 = new QLabel(u"名称："_s, this);
     m_label1->setObjectName(u"Label1"_s);
-    m_label1->move(Twips(240), Twips(600));
+    m_label1->move(twips(240), twips(600));
     m_label1->adjustSize();
 
     m_txtName = new QLineEdit(this);
     m_txtName->setObjectName(u"txtName"_s);
-    m_txtName->setGeometry(TwipsRect(240, 960, 5055, 285));
+    m_txtName->setGeometry(twipsRect(240, 960, 5055, 285));
 
     m_label2 = new QLabel(u"数值："_s, this);
     m_label2->setObjectName(u"Label2"_s);
-    m_label2->move(Twips(240), Twips(1440));
+    m_label2->move(twips(240), twips(1440));
     m_label2->adjustSize();
 
     m_txtData = new QLineEdit(this);
     m_txtData->setObjectName(u"txtData"_s);
-    m_txtData->setGeometry(TwipsRect(240, 1800, 4455, 285));
+    m_txtData->setGeometry(twipsRect(240, 1800, 4455, 285));
     // Names and data of any length are shown and written back whole.
     LongTextDelegate::allowAnyLength(m_txtName);
     LongTextDelegate::allowAnyLength(m_txtData);
@@ -87,27 +80,27 @@ void frmChangeData::createControls()
 
     m_cmbBoolean = new QComboBox(this);
     m_cmbBoolean->setObjectName(u"cmbBoolean"_s);
-    m_cmbBoolean->setGeometry(TwipsRect(240, 1800, 1455, 300));
+    m_cmbBoolean->setGeometry(twipsRect(240, 1800, 1455, 300));
 
     m_cmdBrowse = new QPushButton(u"..."_s, this);
     m_cmdBrowse->setObjectName(u"cmdBrowse"_s);
-    m_cmdBrowse->setGeometry(TwipsRect(4800, 1800, 495, 255));
+    m_cmdBrowse->setGeometry(twipsRect(4800, 1800, 495, 255));
 
     m_cmdOK = new QPushButton(u"确定"_s, this);
     m_cmdOK->setObjectName(u"cmdOK"_s);
-    m_cmdOK->setGeometry(TwipsRect(2880, 2400, 1095, 375));
+    m_cmdOK->setGeometry(twipsRect(2880, 2400, 1095, 375));
 
     m_cmdCancel = new QPushButton(u"取消"_s, this);
     m_cmdCancel->setObjectName(u"cmdCancel"_s);
-    m_cmdCancel->setGeometry(TwipsRect(4200, 2400, 1095, 375));
+    m_cmdCancel->setGeometry(twipsRect(4200, 2400, 1095, 375));
 
     // No button reacts to Enter: a QDialog would otherwise make one its default.
     for (QPushButton *button : {m_cmdBrowse, m_cmdOK, m_cmdCancel}) {
         button->setAutoDefault(false);
         button->setDefault(false);
     }
-    m_cmdOK->setFont(modApp::DialogButtonFont());
-    m_cmdCancel->setFont(modApp::DialogButtonFont());
+    m_cmdOK->setFont(modApp::dialogButtonFont());
+    m_cmdCancel->setFont(modApp::dialogButtonFont());
 
     setTabOrder(m_txtData, m_txtName);
     setTabOrder(m_txtName, m_cmbBoolean);
@@ -128,21 +121,21 @@ void frmChangeData::loadRequest(const ValueEditRequest &request)
 {
     m_cmbBoolean->addItem(u"True"_s);
     m_cmbBoolean->addItem(u"False"_s);
-    m_txtName->setText(request.keyName);
-    m_txtData->setText(request.keyData);
+    m_txtName->setText(request.EditKeyName);
+    m_txtData->setText(request.EditKeyData);
 
-    const bool isBoolean = m_valueKind == kindBoolean;
+    const bool isBoolean = m_valueKind == ValueKind::Boolean;
     m_txtData->setVisible(!isBoolean);
     m_cmbBoolean->setVisible(isBoolean);
-    m_cmdBrowse->setVisible(m_valueKind == kindPath);
+    m_cmdBrowse->setVisible(m_valueKind == ValueKind::Path);
     if (isBoolean)
-        m_cmbBoolean->setCurrentIndex(request.keyData == u"True"_s ? 0 : 1);
-    else if (m_valueKind == kindPath)
-        m_txtData->resize(Twips(4575), m_txtData->height());
-    else if (m_valueKind == kindNumber || m_valueKind == kindText)
-        m_txtData->resize(Twips(5055), m_txtData->height());
+        m_cmbBoolean->setCurrentIndex(request.EditKeyData == u"True"_s ? 0 : 1);
+    else if (m_valueKind == ValueKind::Path)
+        m_txtData->resize(twips(4575), m_txtData->height());
+    else if (m_valueKind == ValueKind::Number || m_valueKind == ValueKind::Text)
+        m_txtData->resize(twips(5055), m_txtData->height());
 
-    if (m_valueKind == kindNumber) {
+    if (m_valueKind == ValueKind::Number) {
         m_txtData->installEventFilter(this);
         m_txtData->setAttribute(Qt::WA_InputMethodEnabled, false);
     }
@@ -157,9 +150,10 @@ void frmChangeData::loadRequest(const ValueEditRequest &request)
 ValueEditRequest frmChangeData::result() const
 {
     ValueEditRequest edited;
-    edited.keyName = m_txtName->text();
-    edited.keyData = m_valueKind == kindBoolean ? m_cmbBoolean->currentText() : m_txtData->text();
-    edited.valueKind = m_valueKind;
+    edited.EditKeyName = m_txtName->text();
+    edited.EditKeyData =
+        m_valueKind == ValueKind::Boolean ? m_cmbBoolean->currentText() : m_txtData->text();
+    edited.EditValueKind = m_valueKind;
     return edited;
 }
 
@@ -190,7 +184,7 @@ void frmChangeData::keyPressEvent(QKeyEvent *event)
 
 bool frmChangeData::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_txtData && m_valueKind == kindNumber)
+    if (watched == m_txtData && m_valueKind == ValueKind::Number)
         return filterNumberEvent(event);
     return QDialog::eventFilter(watched, event);
 }
@@ -223,7 +217,7 @@ bool frmChangeData::filterNumberEvent(QEvent *event)
         }
         if (isClipboardShortcut(key))
             return true;
-        return !key->text().isEmpty() && !isAsciiDigits(key->text());
+        return !textPassesDigitFilter(key->text());
     }
     case QEvent::InputMethod: {
         // An input method may pass plain digits through; anything else it composes or
@@ -232,7 +226,7 @@ bool frmChangeData::filterNumberEvent(QEvent *event)
         const QString commit = input->commitString();
         if (!input->preeditString().isEmpty() || input->replacementLength() != 0)
             return true;
-        return !commit.isEmpty() && !isAsciiDigits(commit);
+        return !textPassesDigitFilter(commit);
     }
     case QEvent::MouseButtonRelease:
         return static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton;

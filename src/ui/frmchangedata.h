@@ -12,10 +12,10 @@ class QLineEdit;
 class QPushButton;
 
 // The value editor: a modal dialog that shows one key's name and data and lets the user
-// change them. The value kind of the request decides the data control: a True/False
-// choice for Boolean (2), a text box with a "..." browse button for Path (4), a text box
-// that takes only typed digits for Number (1), and a plain text box for Text (3) or any
-// other code. The data text starts selected.
+// change them. The request's EditValueKind decides the data control: a True/False
+// choice for Boolean, a text box with a "..." browse button for Path, a text box that
+// takes only typed digits for Number, and a plain text box for Text or any other code.
+// The data text starts selected.
 //
 // Neither Enter nor Escape does anything: only OK accepts, and only Cancel or the close
 // box rejects. The dialog writes nothing itself; after exec() returns Accepted the caller
@@ -47,7 +47,7 @@ private:
 
     FileDialogState &m_dialogs;
     std::function<bool(FileDialogState &)> m_showOpenDialog;
-    int m_valueKind;
+    ValueKind m_valueKind;
 
     QLabel *m_label1 = nullptr;
     QLabel *m_label2 = nullptr;

@@ -252,7 +252,7 @@ void frmINI::dropEvent(QDropEvent *event)
     // The URL keeps the name's bytes percent-encoded; its text has lost any that were
     // not valid in the system's encoding.
     const bool intact =
-        FileNameBytesSurvive(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+        fileNameBytesSurvive(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
     QMetaObject::invokeMethod(this, [this, path, intact] { openPath(path, intact); },
                               Qt::QueuedConnection);
 }

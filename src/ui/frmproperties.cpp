@@ -10,7 +10,7 @@
 #include <QTextLayout>
 
 using namespace Qt::StringLiterals;
-using modApp::Twips;
+using modApp::twips;
 
 namespace {
 
@@ -71,11 +71,11 @@ void elideToWidth(QLabel *label, int width)
 frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
 {
     setObjectName(u"frmProperties"_s);
-    modApp::PrepareDialog(this, owner, u"属性"_s, QSize(Twips(baseWidth), Twips(baseHeight)));
+    modApp::prepareDialog(this, owner, u"属性"_s, QSize(twips(baseWidth), twips(baseHeight)));
 
     auto *image = new QLabel(this);
     image->setObjectName(u"Image1"_s);
-    image->setGeometry(Twips(240), Twips(600), 42, 47);
+    image->setGeometry(twips(240), twips(600), 42, 47);
     image->setPixmap(QIcon(u":/icons/properties.svg"_s).pixmap(QSize(42, 47)));
 
     QFont titleFont(u"Arial"_s);
@@ -84,7 +84,7 @@ frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
     // The shadow is made first so that the grey title, made after it, lies on top.
     // Texts too long for the dialog's designed width are cut in the middle rather than
     // widening the dialog.
-    const int right = Twips(baseWidth - margin);
+    const int right = twips(baseWidth - margin);
     QLabel *shadow = addLabel(u"lblShadow", info.title, 1110, 750);
     shadow->setFont(titleFont);
     elideToWidth(shadow, right - shadow->x());
@@ -117,13 +117,13 @@ frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
 
     auto *ok = new QPushButton(u"确定"_s, this);
     ok->setObjectName(u"cmdOK"_s);
-    ok->setGeometry(modApp::TwipsRect(2400, 3600, 1095, 375));
-    ok->setFont(modApp::DialogButtonFont());
+    ok->setGeometry(modApp::twipsRect(2400, 3600, 1095, 375));
+    ok->setFont(modApp::dialogButtonFont());
     ok->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     ok->setFocus();
 
-    modApp::CentreOnScreen(this, owner);
+    modApp::centreOnScreen(this, owner);
 }
 
 QLabel *frmProperties::addLabel(const char16_t *name, const QString &text, int left, int top)
@@ -132,7 +132,7 @@ QLabel *frmProperties::addLabel(const char16_t *name, const QString &text, int l
     label->setObjectName(QString::fromUtf16(name));
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(false);
-    label->move(Twips(left), Twips(top));
+    label->move(twips(left), twips(top));
     label->adjustSize();
     return label;
 }
@@ -146,5 +146,5 @@ void frmProperties::addRule(const char16_t *name, int top)
     QPalette palette = rule->palette();
     palette.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
     rule->setPalette(palette);
-    rule->setGeometry(Twips(ruleLeft), Twips(top), Twips(ruleRight - ruleLeft), 1);
+    rule->setGeometry(twips(ruleLeft), twips(top), twips(ruleRight - ruleLeft), 1);
 }

@@ -55,7 +55,7 @@ void SetFlatEdge(QWidget *w)
     w->setStyleSheet(sheet);
 }
 
-void PrepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSize clientSize)
+void prepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSize clientSize)
 {
     // A parented Qt::Dialog is a transient window of its owner: window managers keep it
     // off the taskbar. CustomizeWindowHint drops the buttons not asked for here.
@@ -76,7 +76,7 @@ void KeepUnminimised(QWidget *dialog)
     dialog->installEventFilter(new StayUnminimised(dialog));
 }
 
-void CentreOnScreen(QWidget *window, QWidget *owner)
+void centreOnScreen(QWidget *window, QWidget *owner)
 {
     QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
     if (!screen)
@@ -87,7 +87,7 @@ void CentreOnScreen(QWidget *window, QWidget *owner)
     window->move(frame.topLeft());
 }
 
-QFont DialogButtonFont()
+QFont dialogButtonFont()
 {
     QFont font;
     font.setFamilies({u"宋体"_s, u"SimSun"_s, u"NSimSun"_s});

@@ -14,15 +14,15 @@ namespace modApp {
 void SetFlatEdge(QWidget *w);
 
 // Converts a layout measure in twips to device-independent pixels (15 twips a pixel).
-constexpr int Twips(int twips) { return twips / 15; }
-inline QRect TwipsRect(int left, int top, int width, int height)
+constexpr int twips(int measure) { return measure / 15; }
+inline QRect twipsRect(int left, int top, int width, int height)
 {
-    return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
+    return QRect(twips(left), twips(top), twips(width), twips(height));
 }
 
 // Makes dialog a modal, white, fixed-size dialog window owned by owner: title and close
 // box only (no minimise or maximise button), no taskbar entry of its own.
-void PrepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSize clientSize);
+void prepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSize clientSize);
 
 // Brings a modal dialog (and its owner) straight back whenever it is minimised: under a
 // window manager that offers a minimise button anyway, a minimised modal dialog takes
@@ -32,9 +32,9 @@ void KeepUnminimised(QWidget *dialog);
 
 // Moves a top-level window so that it sits in the middle of the screen that shows owner
 // (the primary screen without an owner). Call once the window has its final size.
-void CentreOnScreen(QWidget *window, QWidget *owner);
+void centreOnScreen(QWidget *window, QWidget *owner);
 
 // The push-button font of the dialogs: 宋体 9 pt, or the nearest the system has.
-QFont DialogButtonFont();
+QFont dialogButtonFont();
 
 } // namespace modApp

@@ -86,7 +86,7 @@ StartOptions StartOptions::parse(const QStringList &arguments,
     // the argument as the system gave it still shows them.
     for (const QByteArray &native : nativeArguments) {
         if (!options.file.isEmpty() && QFile::decodeName(native) == options.file
-            && !FileNameBytesSurvive(native))
+            && !::fileNameBytesSurvive(native))
             options.fileNameBytesSurvive = false;
     }
     return options;
@@ -99,7 +99,7 @@ void StartOptions::print() const
     std::fflush(out);
 }
 
-void InstallQtTranslations(QCoreApplication &app)
+void installQtTranslations(QCoreApplication &app)
 {
     auto *translator = new QTranslator(&app);
     if (translator->load(u"qtbase_zh_CN"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -36,4 +36,4 @@ struct StartOptions
 };
 
 // Loads Qt's own zh_CN translations (dialog buttons, file dialog) into app.
-void InstallQtTranslations(QCoreApplication &app);
+void installQtTranslations(QCoreApplication &app);

@@ -23,9 +23,6 @@ public:
     StatusPanels(QStatusBar *bar, IniDocument &doc);
     ~StatusPanels() override;
 
-    QLabel *pathPanel() const { return m_path; }
-    QLabel *countPanel() const { return m_count; }
-
 private:
     void showTexts();
     void showLockStates();

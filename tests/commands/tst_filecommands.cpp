@@ -4,6 +4,7 @@
 #include "inidocument.h"
 #include "propertiesinfo.h"
 #include "scriptedhost.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,17 +29,16 @@
 
 using namespace Qt::StringLiterals;
 
+using FileCommand = void (FileCommands::*)();
+Q_DECLARE_METATYPE(FileCommand)
+
 namespace {
 
-QString dataFile(const QString &name)
-{
-    return QDir::toNativeSeparators(QStringLiteral(TARNWICK_TEST_DATA) + u'/' + name);
-}
+using TestFiles::dataFile;
 
 QByteArray fileBytes(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    return TestFiles::readBytes(path, "<missing>");
 }
 
 #ifdef Q_OS_LINUX
@@ -141,18 +141,13 @@ struct Snapshot
     bool operator==(const Snapshot &) const = default;
 };
 
-// Runs the command of a table's "command" column: 0 Open, 1 Refresh, 2 Save As, 3 Save.
-void runFileCommand(FileCommands &commands, int command)
-{
-    if (command == 0)
-        commands.mnuFileOpen_Click();
-    else if (command == 1)
-        commands.mnuViewRefresh_Click();
-    else if (command == 2)
-        commands.mnuFileSaveAs_Click();
-    else
-        commands.mnuFileSave_Click();
-}
+// The file commands, for the "command" column of a table. openByPath stands for an
+// open by path as the command line and a drop do.
+const FileCommand fileOpen = &FileCommands::mnuFileOpen_Click;
+const FileCommand viewRefresh = &FileCommands::mnuViewRefresh_Click;
+const FileCommand fileSaveAs = &FileCommands::mnuFileSaveAs_Click;
+const FileCommand fileSave = &FileCommands::mnuFileSave_Click;
+const FileCommand openByPath = nullptr;
 
 #ifdef Q_OS_LINUX
 // Makes a file system object that is no regular file at path: "fifo", "socket",
@@ -302,16 +297,16 @@ void TestFileCommands::newTwiceAfterRead()
 
 void TestFileCommands::cancelChangesNothing_data()
 {
-    QTest::addColumn<int>("command");
+    QTest::addColumn<FileCommand>("command");
     QTest::addColumn<QString>("dialog");
-    QTest::newRow("open") << 0 << u"showOpenDialog 打开INI文件"_s;
-    QTest::newRow("save untitled") << 1 << u"showSaveDialog Save INI file"_s;
-    QTest::newRow("save as") << 2 << u"showSaveDialog 保存INI文件"_s;
+    QTest::newRow("open") << fileOpen << u"showOpenDialog 打开INI文件"_s;
+    QTest::newRow("save untitled") << fileSave << u"showSaveDialog Save INI file"_s;
+    QTest::newRow("save as") << fileSaveAs << u"showSaveDialog 保存INI文件"_s;
 }
 
 void TestFileCommands::cancelChangesNothing()
 {
-    QFETCH(int, command);
+    QFETCH(FileCommand, command);
     QFETCH(QString, dialog);
     IniDocument doc;
     buildDocument(doc, {u"a:k=v"_s});
@@ -322,12 +317,7 @@ void TestFileCommands::cancelChangesNothing()
     FileCommands commands(doc, host, dialogs);
     const Snapshot before(doc);
 
-    if (command == 0)
-        commands.mnuFileOpen_Click();
-    else if (command == 1)
-        commands.mnuFileSave_Click();
-    else
-        commands.mnuFileSaveAs_Click();
+    (commands.*command)();
 
     QCOMPARE(host.calls, QStringList{dialog});
     QVERIFY(Snapshot(doc) == before);
@@ -499,57 +489,57 @@ void TestFileCommands::failedWrite()
 
 void TestFileCommands::unreadableFile_data()
 {
-    // 0 open, 1 refresh, 2 save as, 3 save of a new document, 4 open by path as the
-    // command line and a drop do, telling whether the name's bytes survived decoding.
-    QTest::addColumn<int>("command");
+    // Save is of a new document; an open by path tells whether the name's bytes survived
+    // decoding.
+    QTest::addColumn<FileCommand>("command");
     QTest::addColumn<QByteArrayList>("made"); // in the temporary folder, in this order
     QTest::addColumn<QByteArray>("target");   // the name the user gave, in the system's bytes
     // A folder exists but cannot be read as a file, nor written over.
     const QByteArrayList folder{"folder.ini/"};
-    QTest::newRow("open") << 0 << folder << QByteArray("folder.ini");
-    QTest::newRow("refresh") << 1 << folder << QByteArray("folder.ini");
-    QTest::newRow("save as onto a folder") << 2 << folder << QByteArray("folder.ini");
+    QTest::newRow("open") << fileOpen << folder << QByteArray("folder.ini");
+    QTest::newRow("refresh") << viewRefresh << folder << QByteArray("folder.ini");
+    QTest::newRow("save as onto a folder") << fileSaveAs << folder << QByteArray("folder.ini");
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) // names are bytes
     // A byte that is not valid UTF-8 reads as U+FFFD, which encodes to other bytes: the
     // text names no file, and saving to it would create a second one beside the first.
     const QByteArray bad("bad\xFFname.ini");
     const QByteArrayList badFile{bad};
-    QTest::newRow("open a name not valid in the system's encoding") << 0 << badFile << bad;
-    QTest::newRow("refresh of such a name") << 1 << badFile << bad;
-    QTest::newRow("save as onto such a name") << 2 << badFile << bad;
-    QTest::newRow("save of a new document onto such a name") << 3 << badFile << bad;
-    QTest::newRow("command line or drop of such a name") << 4 << badFile << bad;
+    QTest::newRow("open a name not valid in the system's encoding") << fileOpen << badFile << bad;
+    QTest::newRow("refresh of such a name") << viewRefresh << badFile << bad;
+    QTest::newRow("save as onto such a name") << fileSaveAs << badFile << bad;
+    QTest::newRow("save of a new document onto such a name") << fileSave << badFile << bad;
+    QTest::newRow("command line or drop of such a name") << openByPath << badFile << bad;
     // The text of the name is the valid name of another file here.
     QTest::newRow("command line or drop beside a look-alike valid name")
-        << 4 << QByteArrayList{bad, "bad\xEF\xBF\xBDname.ini"} << bad;
+        << openByPath << QByteArrayList{bad, "bad\xEF\xBF\xBDname.ini"} << bad;
     QTest::newRow("open in a folder whose name is not valid")
-        << 0 << QByteArrayList{"bad\xFE/", "bad\xFE/a.ini"} << QByteArray("bad\xFE/a.ini");
+        << fileOpen << QByteArrayList{"bad\xFE/", "bad\xFE/a.ini"} << QByteArray("bad\xFE/a.ini");
     QTest::newRow("save as into a folder whose name is not valid")
-        << 2 << QByteArrayList{"bad\xFE/"} << QByteArray("bad\xFE/new.ini");
+        << fileSaveAs << QByteArrayList{"bad\xFE/"} << QByteArray("bad\xFE/new.ini");
     // An overlong form of "/" and a cut-off character at the end.
     QTest::newRow("command line or drop of an overlong slash")
-        << 4 << QByteArrayList{"a\xC0\xAF.ini"} << QByteArray("a\xC0\xAF.ini");
+        << openByPath << QByteArrayList{"a\xC0\xAF.ini"} << QByteArray("a\xC0\xAF.ini");
     QTest::newRow("open a name cut off inside a character")
-        << 0 << QByteArrayList{"\xE4\xB8"} << QByteArray("\xE4\xB8");
+        << fileOpen << QByteArrayList{"\xE4\xB8"} << QByteArray("\xE4\xB8");
 #endif
 #ifdef Q_OS_LINUX
     // A save never replaces what is no regular file: a pipe, a socket, a device.
-    QTest::newRow("open a socket") << 0 << QByteArrayList{"socket:socket.ini"} << QByteArray("socket.ini");
-    QTest::newRow("save as onto a FIFO") << 2 << QByteArrayList{"fifo:fifo.ini"} << QByteArray("fifo.ini");
-    QTest::newRow("save as onto a socket") << 2 << QByteArrayList{"socket:socket.ini"} << QByteArray("socket.ini");
-    QTest::newRow("save as onto a device node") << 2 << QByteArrayList{"device:device.ini"} << QByteArray("device.ini");
-    QTest::newRow("save of a new document onto a FIFO") << 3 << QByteArrayList{"fifo:fifo.ini"} << QByteArray("fifo.ini");
+    QTest::newRow("open a socket") << fileOpen << QByteArrayList{"socket:socket.ini"} << QByteArray("socket.ini");
+    QTest::newRow("save as onto a FIFO") << fileSaveAs << QByteArrayList{"fifo:fifo.ini"} << QByteArray("fifo.ini");
+    QTest::newRow("save as onto a socket") << fileSaveAs << QByteArrayList{"socket:socket.ini"} << QByteArray("socket.ini");
+    QTest::newRow("save as onto a device node") << fileSaveAs << QByteArrayList{"device:device.ini"} << QByteArray("device.ini");
+    QTest::newRow("save of a new document onto a FIFO") << fileSave << QByteArrayList{"fifo:fifo.ini"} << QByteArray("fifo.ini");
     QTest::newRow("save of a new document onto a device node")
-        << 3 << QByteArrayList{"device:device.ini"} << QByteArray("device.ini");
+        << fileSave << QByteArrayList{"device:device.ini"} << QByteArray("device.ini");
     // A link to itself names no file: it is not opened as a new one, nor replaced.
-    QTest::newRow("open a link to itself") << 0 << QByteArrayList{"loop:loop.ini"} << QByteArray("loop.ini");
-    QTest::newRow("save as onto a link to itself") << 2 << QByteArrayList{"loop:loop.ini"} << QByteArray("loop.ini");
+    QTest::newRow("open a link to itself") << fileOpen << QByteArrayList{"loop:loop.ini"} << QByteArray("loop.ini");
+    QTest::newRow("save as onto a link to itself") << fileSaveAs << QByteArrayList{"loop:loop.ini"} << QByteArray("loop.ini");
 #endif
 }
 
 void TestFileCommands::unreadableFile()
 {
-    QFETCH(int, command);
+    QFETCH(FileCommand, command);
     QFETCH(QByteArrayList, made);
     QFETCH(QByteArray, target);
     for (const QByteArray &name : made) {
@@ -562,7 +552,7 @@ void TestFileCommands::unreadableFile()
     const QString path = QDir::toNativeSeparators(QFile::decodeName(QFile::encodeName(m_dir->path()) + '/' + target));
     IniDocument doc;
     buildDocument(doc, {u"s:k=v"_s});
-    doc.setPath(command == 1 ? path : (command == 3 ? u"Untitled"_s : tempPath(u"a.ini"_s)));
+    doc.setPath(command == viewRefresh ? path : (command == fileSave ? u"Untitled"_s : tempPath(u"a.ini"_s)));
     doc.setStatusTexts(u"status"_s, u"1 项目"_s);
     ScriptedHost host;
     FileDialogState dialogs;
@@ -570,35 +560,35 @@ void TestFileCommands::unreadableFile()
     host.fileAnswers.enqueue(path);
     const Snapshot before(doc);
 
-    if (command < 4)
-        runFileCommand(commands, command);
+    if (command != openByPath)
+        (commands.*command)();
     else
-        QVERIFY(!commands.openPath(path, FileNameBytesSurvive(target)));
+        QVERIFY(!commands.openPath(path, fileNameBytesSurvive(target)));
 
     QCOMPARE(host.count(u"showError Tarnwick|"_s), 1);
     const QString error = host.calls.constLast();
     QVERIFY2(error.contains(path), qPrintable(error));
     // Asks for a new name only where the name, not the file, is at fault.
-    QCOMPARE(error.contains(UndecodableNameReason()), !FileNameBytesSurvive(target));
+    QCOMPARE(error.contains(undecodableNameReason()), !fileNameBytesSurvive(target));
     QCOMPARE(error.contains(u"这不是一个普通文件"_s), special);
     QVERIFY(Snapshot(doc) == before);
     QCOMPARE(diskState(QFile::encodeName(m_dir->path())), disk);
-    if (command == 0)
+    if (command == fileOpen)
         QCOMPARE(dialogs.fileName, path);
 }
 
 void TestFileCommands::tooLarge_data()
 {
-    QTest::addColumn<int>("command"); // 0 open, 1 refresh, 2 save as, 3 save
+    QTest::addColumn<FileCommand>("command");
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("roomMb");  // address space the child may still take
     QTest::addColumn<bool>("works");
-    QTest::newRow("open: refused before reading") << 0 << u"plain"_s << 10 << false;
-    QTest::newRow("refresh: refused before reading") << 1 << u"plain"_s << 10 << false;
-    QTest::newRow("open: allocation fails while reading") << 0 << u"dense"_s << 30 << false;
-    QTest::newRow("save as: the read after the write does not fit") << 2 << u"name ="_s << 10 << false;
-    QTest::newRow("save as: made from the document, no read") << 2 << u"plain"_s << 10 << true;
-    QTest::newRow("save: no memory to encode a 32 MB text") << 3 << u"huge text"_s << 10 << false;
+    QTest::newRow("open: refused before reading") << fileOpen << u"plain"_s << 10 << false;
+    QTest::newRow("refresh: refused before reading") << viewRefresh << u"plain"_s << 10 << false;
+    QTest::newRow("open: allocation fails while reading") << fileOpen << u"dense"_s << 30 << false;
+    QTest::newRow("save as: the read after the write does not fit") << fileSaveAs << u"name ="_s << 10 << false;
+    QTest::newRow("save as: made from the document, no read") << fileSaveAs << u"plain"_s << 10 << true;
+    QTest::newRow("save: no memory to encode a 32 MB text") << fileSave << u"huge text"_s << 10 << false;
 }
 
 // A file that does not fit in memory: Open, Refresh and the read after Save As say so
@@ -612,17 +602,13 @@ void TestFileCommands::tooLarge()
 #  ifdef __SANITIZE_ADDRESS__
     QSKIP("a sanitizer's shadow memory does not fit under an address-space limit");
 #  endif
-    QFETCH(int, command);
+    QFETCH(FileCommand, command);
     QFETCH(QString, kind);
     QFETCH(int, roomMb);
     QFETCH(bool, works);
     const QString big = tempPath(u"big.ini"_s);
     const QByteArray bytes = keyLines(8 * 1024 * 1024, kind == u"dense"_s);
-    {
-        QFile file(big);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(bytes), bytes.size());
-    }
+    QVERIFY(TestFiles::writeBytes(big, bytes));
     IniDocument doc;
     ScriptedHost host;
     FileDialogState dialogs;
@@ -630,23 +616,23 @@ void TestFileCommands::tooLarge()
     const QString small = tempPath(u"small.ini"_s);
     QVERIFY(QFile(small).open(QIODevice::WriteOnly));
     const QString target = tempPath(u"out.ini"_s);
-    if (command == 3) {
+    if (command == fileSave) {
         buildDocument(doc, {u"s:k=v"_s});
         doc.setRowData(2, 0, QString(16 * 1024 * 1024, u'中'));
         doc.setPath(small);
-    } else if (command == 2) {
+    } else if (command == fileSaveAs) {
         QVERIFY(commands.openPath(big));
         if (kind == u"name ="_s)
             doc.setRowName(2, 0, u"a=b"_s);
     } else {
         buildDocument(doc, {u"s:k=v"_s});
-        doc.setPath(command == 1 ? big : small);
+        doc.setPath(command == viewRefresh ? big : small);
         doc.setStatusTexts(u"status"_s, u"1 项目"_s);
     }
-    host.fileAnswers.enqueue(command == 0 ? big : target);
+    host.fileAnswers.enqueue(command == fileOpen ? big : target);
     const Snapshot before(doc);
 
-    const auto run = [&] { runFileCommand(commands, command); };
+    const auto run = [&] { (commands.*command)(); };
     const int result = withAddressSpaceRoom(qint64(roomMb) * 1024 * 1024, run, [&] {
         if (works)
             return host.count(u"showError"_s) == 0 && doc.path() == QDir::toNativeSeparators(target) ? 0 : 10;
@@ -656,13 +642,14 @@ void TestFileCommands::tooLarge()
         if (!error.contains(u"内存不足"_s) || !error.contains(u" MB"_s))
             return 12;
         // The file read is named with its size; a save names its file.
-        const QString named = command == 0 || command == 1 ? big : command == 2 ? target : small;
-        if (!error.contains(named) || (command != 3 && !error.contains(QString::number(QFileInfo(named).size()))))
+        const QString named =
+            command == fileOpen || command == viewRefresh ? big : command == fileSaveAs ? target : small;
+        if (!error.contains(named) || (command != fileSave && !error.contains(QString::number(QFileInfo(named).size()))))
             return 13;
         return Snapshot(doc) == before ? 0 : 14;
     });
     QCOMPARE(result, 0);
-    if (command == 3)
+    if (command == fileSave)
         QCOMPARE(QFileInfo(small).size(), 0); // nothing written
     if (works)
         QCOMPARE(fileBytes(target).size(), QFileInfo(big).size());
@@ -702,7 +689,7 @@ void TestFileCommands::properties()
     if (!file.isEmpty())
         QVERIFY(commands.openPath(file));
 
-    const PropertiesInfo info = BuildPropertiesInfo(doc);
+    const PropertiesInfo info = buildPropertiesInfo(doc);
     QCOMPARE((QStringList{info.title, info.path, info.sections, info.keys, info.status}), expected);
     commands.mnuViewProperties_Click();
     QCOMPARE(host.calls.constLast(), u"showProperties "_s + expected.constFirst());

@@ -227,21 +227,21 @@ void TestKeyCommands::changeData_data()
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QString>("newName");
     QTest::addColumn<QString>("newData");
-    QTest::addColumn<int>("kind");
+    QTest::addColumn<ValueKind>("kind");
     QTest::addColumn<QString>("expected");
 
     // The current row is row 1, selected; an empty newName or newData keeps the old one.
     QTest::newRow("OK after changing only the name")
-        << u"s1:a=1,b=2"_s << false << true << u"renamed"_s << QString() << int(Number)
+        << u"s1:a=1,b=2"_s << false << true << u"renamed"_s << QString() << ValueKind::Number
         << u"s1:a=1,renamed=2 @1*"_s;
     QTest::newRow("rename in a sorted list")
-        << u"s1:a=1,C=C:\\x,e=5"_s << true << true << u"z"_s << u"D:\\y"_s << int(Path)
+        << u"s1:a=1,C=C:\\x,e=5"_s << true << true << u"z"_s << u"D:\\y"_s << ValueKind::Path
         << u"s1:a=1,e=5,z=D:\\y sorted @2*"_s;
     QTest::newRow("Boolean choice")
-        << u"s1:a=1,on=True"_s << false << true << QString() << u"False"_s << int(Boolean)
+        << u"s1:a=1,on=True"_s << false << true << QString() << u"False"_s << ValueKind::Boolean
         << u"s1:a=1,on=False @1*"_s;
     QTest::newRow("Cancel")
-        << u"s1:a=1,b=(Empty)"_s << false << false << u"x"_s << u"y"_s << int(Text)
+        << u"s1:a=1,b=(Empty)"_s << false << false << u"x"_s << u"y"_s << ValueKind::Text
         << u"s1:a=1,b=(Empty) @1*"_s;
 }
 
@@ -252,7 +252,7 @@ void TestKeyCommands::changeData()
     QFETCH(bool, ok);
     QFETCH(QString, newName);
     QFETCH(QString, newData);
-    QFETCH(int, kind);
+    QFETCH(ValueKind, kind);
     QFETCH(QString, expected);
 
     IniDocument doc;
@@ -264,9 +264,9 @@ void TestKeyCommands::changeData()
     ScriptedHost host;
     host.editorScripts << [&](ValueEditRequest &request) {
         if (!newName.isEmpty())
-            request.keyName = newName;
+            request.EditKeyName = newName;
         if (!newData.isEmpty())
-            request.keyData = newData;
+            request.EditKeyData = newData;
         return ok;
     };
     KeyCommands commands(doc, host);
@@ -274,12 +274,9 @@ void TestKeyCommands::changeData()
     commands.mnuKeyChangeData_Click();
 
     QCOMPARE(host.editorRequests.size(), 1);
-    QCOMPARE(host.editorRequests[0].keyName, before.name());
-    QCOMPARE(host.editorRequests[0].keyData, before.data());
-    QCOMPARE(host.editorRequests[0].valueKind, kind);
-    QCOMPARE(EditKeyName, before.name());
-    QCOMPARE(EditKeyData, before.data());
-    QCOMPARE(EditValueKind, kind);
+    QCOMPARE(host.editorRequests[0].EditKeyName, before.name());
+    QCOMPARE(host.editorRequests[0].EditKeyData, before.data());
+    QCOMPARE(host.editorRequests[0].EditValueKind, kind);
     QCOMPARE(dumpSections(doc), QStringList{expected});
 }
 

@@ -18,53 +18,52 @@ private slots:
 void TestValueKind::kind_data()
 {
     QTest::addColumn<QString>("data");
-    QTest::addColumn<int>("expected");
+    QTest::addColumn<ValueKind>("expected");
 
-    QTest::newRow("True") << u"True"_s << int(Boolean);
-    QTest::newRow("False") << u"False"_s << int(Boolean);
-    QTest::newRow("lower-case true") << u"true"_s << int(Text);
-    QTest::newRow("upper-case TRUE") << u"TRUE"_s << int(Text);
-    QTest::newRow("blank before True") << u" True"_s << int(Text);
+    QTest::newRow("True") << u"True"_s << ValueKind::Boolean;
+    QTest::newRow("False") << u"False"_s << ValueKind::Boolean;
+    QTest::newRow("lower-case true") << u"true"_s << ValueKind::Text;
+    QTest::newRow("upper-case TRUE") << u"TRUE"_s << ValueKind::Text;
+    QTest::newRow("blank before True") << u" True"_s << ValueKind::Text;
 
-    QTest::newRow("integer") << u"123"_s << int(Number);
-    QTest::newRow("negative") << u"-5"_s << int(Number);
-    QTest::newRow("plus sign") << u"+5"_s << int(Number);
-    QTest::newRow("decimal") << u"3.5"_s << int(Number);
-    QTest::newRow("exponent") << u"1e3"_s << int(Number);
-    QTest::newRow("blanks around") << u" 7 "_s << int(Number);
-    QTest::newRow("empty") << QString() << int(Text);
-    QTest::newRow("blank only") << u" "_s << int(Text);
-    QTest::newRow("digits then letters") << u"12ab"_s << int(Text);
-    QTest::newRow("hexadecimal") << u"0x10"_s << int(Text);
-    QTest::newRow("inf") << u"inf"_s << int(Text);
-    QTest::newRow("nan") << u"nan"_s << int(Text);
-    QTest::newRow("overflow") << u"1e999"_s << int(Text);
+    QTest::newRow("integer") << u"123"_s << ValueKind::Number;
+    QTest::newRow("negative") << u"-5"_s << ValueKind::Number;
+    QTest::newRow("plus sign") << u"+5"_s << ValueKind::Number;
+    QTest::newRow("decimal") << u"3.5"_s << ValueKind::Number;
+    QTest::newRow("exponent") << u"1e3"_s << ValueKind::Number;
+    QTest::newRow("blanks around") << u" 7 "_s << ValueKind::Number;
+    QTest::newRow("empty") << QString() << ValueKind::Text;
+    QTest::newRow("blank only") << u" "_s << ValueKind::Text;
+    QTest::newRow("digits then letters") << u"12ab"_s << ValueKind::Text;
+    QTest::newRow("hexadecimal") << u"0x10"_s << ValueKind::Text;
+    QTest::newRow("inf") << u"inf"_s << ValueKind::Text;
+    QTest::newRow("nan") << u"nan"_s << ValueKind::Text;
+    QTest::newRow("overflow") << u"1e999"_s << ValueKind::Text;
 
-    QTest::newRow("C:\\x") << u"C:\\x"_s << int(Path);
-    QTest::newRow("A:\\ alone") << u"A:\\"_s << int(Path);
-    QTest::newRow("Z:\\x") << u"Z:\\x"_s << int(Path);
-    QTest::newRow("I:\\x") << u"I:\\x"_s << int(Path);
-    QTest::newRow("J:\\x") << u"J:\\x"_s << int(Path);
-    QTest::newRow("lower-case c:\\x") << u"c:\\x"_s << int(Text);
-    QTest::newRow("C:/x") << u"C:/x"_s << int(Text);
-    QTest::newRow("C: alone") << u"C:"_s << int(Text);
-    QTest::newRow("blank before C:\\") << u" C:\\x"_s << int(Text);
-    QTest::newRow("digit drive 1:\\") << u"1:\\x"_s << int(Text);
-    QTest::newRow("full-width Ｃ:\\") << u"Ｃ:\\x"_s << int(Text);
+    QTest::newRow("C:\\x") << u"C:\\x"_s << ValueKind::Path;
+    QTest::newRow("A:\\ alone") << u"A:\\"_s << ValueKind::Path;
+    QTest::newRow("Z:\\x") << u"Z:\\x"_s << ValueKind::Path;
+    QTest::newRow("I:\\x") << u"I:\\x"_s << ValueKind::Path;
+    QTest::newRow("J:\\x") << u"J:\\x"_s << ValueKind::Path;
+    QTest::newRow("lower-case c:\\x") << u"c:\\x"_s << ValueKind::Text;
+    QTest::newRow("C:/x") << u"C:/x"_s << ValueKind::Text;
+    QTest::newRow("C: alone") << u"C:"_s << ValueKind::Text;
+    QTest::newRow("blank before C:\\") << u" C:\\x"_s << ValueKind::Text;
+    QTest::newRow("digit drive 1:\\") << u"1:\\x"_s << ValueKind::Text;
+    QTest::newRow("full-width Ｃ:\\") << u"Ｃ:\\x"_s << ValueKind::Text;
 
-    QTest::newRow("(Empty)") << u"(Empty)"_s << int(Text);
+    QTest::newRow("(Empty)") << u"(Empty)"_s << ValueKind::Text;
 }
 
 void TestValueKind::kind()
 {
     QFETCH(QString, data);
-    QFETCH(int, expected);
+    QFETCH(ValueKind, expected);
 
-    EditKeyData = u"stale"_s;
-    EditValueKind = -1;
-    QCOMPARE(GetValueKind(data), expected);
-    QCOMPARE(EditValueKind, expected);
-    QCOMPARE(EditKeyData, data);
+    ValueEditRequest edit{u"name"_s, u"stale"_s, ValueKind(-1)};
+    QCOMPARE(GetValueKind(data, edit), expected);
+    QCOMPARE(edit.EditValueKind, expected);
+    QCOMPARE(edit.EditKeyData, data);
 }
 
 void TestValueKind::digitFilter_data()

@@ -29,12 +29,6 @@ class TestDiskFaults : public QObject
     Q_OBJECT
 
 private:
-    static const QByteArray &oldBytes()
-    {
-        static const QByteArray bytes("[Old]\r\nkeep=me\r\n");
-        return bytes;
-    }
-
     // About 2 MB of text: more than any of the small limits below lets through.
     static void fillBig(IniDocument &doc)
     {
@@ -130,7 +124,7 @@ private slots:
         });
         const QString path = dir + u"/target.ini"_s;
         if (oldFile)
-            QVERIFY(TestFiles::writeBytes(path, oldBytes()));
+            QVERIFY(TestFiles::writeBytes(path, TestFiles::oldBytes()));
         if (linked)
             QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(dir + u"/link.ini"_s).constData()), 0);
 
@@ -161,13 +155,13 @@ private slots:
         QStringList expected;
         if (linked) {
             expected << u"link.ini"_s;
-            QCOMPARE(TestFiles::readBytes(dir + u"/link.ini"_s), oldBytes());
+            QCOMPARE(TestFiles::readBytes(dir + u"/link.ini"_s), TestFiles::oldBytes());
         }
         if (kind == u"under file"_s)
             expected << u"plain"_s;
         if (oldFile) {
             expected << u"target.ini"_s;
-            QCOMPARE(TestFiles::readBytes(path), oldBytes());
+            QCOMPARE(TestFiles::readBytes(path), TestFiles::oldBytes());
         }
         QCOMPARE(TestFiles::entries(dir), expected);
         QCOMPARE(TestFiles::describe(doc), before);
@@ -209,7 +203,7 @@ private slots:
         const QString path = dir + u"/target.ini"_s;
         const QByteArray nativePath = QFile::encodeName(path);
         if (kind != u"new"_s)
-            QVERIFY(TestFiles::writeBytes(path, oldBytes()));
+            QVERIFY(TestFiles::writeBytes(path, TestFiles::oldBytes()));
         QCOMPARE(::chmod(nativePath.constData(), 0640), kind == u"new"_s ? -1 : 0);
         QString savePath = path;
         QStringList expected{u"target.ini"_s};

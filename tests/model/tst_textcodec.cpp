@@ -115,6 +115,25 @@ private slots:
         }
     }
 
+    // On valid UTF-8 (characters of one to four bytes, at every offset) the decoder
+    // gives what QString::fromUtf8 gives.
+    void utf8DecodesAsQtDoes()
+    {
+        QRandomGenerator random(20261207);
+        const quint32 firsts[] = {0x20, 0x80, 0x800, 0xE000, 0x10000};
+        const quint32 lasts[] = {0x7E, 0x7FF, 0xD7FF, 0xFFFD, 0x10FFFF};
+        for (int round = 0; round < 300; ++round) {
+            std::u32string codes;
+            const int length = int(random.bounded(1, 300));
+            for (int i = 0; i < length; ++i) {
+                const int range = int(random.bounded(int(std::size(firsts))));
+                codes += char32_t(random.bounded(firsts[range], lasts[range] + 1));
+            }
+            const QByteArray bytes = QString::fromStdU32String(codes).toUtf8();
+            QCOMPARE(TextCodec::decode(bytes, TextEncoding::Utf8), QString::fromUtf8(bytes));
+        }
+    }
+
     void escapesOnlyForHighBytes()
     {
         const QString text = TextCodec::decode(QByteArray("\x84\x31\xA5\x30 \x80"), TextEncoding::Legacy);

@@ -28,7 +28,7 @@ int stroke(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 struct Editor
 {
     explicit Editor(int kind, const QString &data, const QString &name = u"Name"_s)
-        : dialog(nullptr, ValueEditRequest{name, data, kind}, dialogs, [this](FileDialogState &s) {
+        : dialog(nullptr, ValueEditRequest{name, data, ValueKind(kind)}, dialogs, [this](FileDialogState &s) {
               ++browseCalls;
               seenTitle = s.title;
               seenFilter = s.filter;
@@ -346,8 +346,8 @@ void tst_frmChangeData::resultOnOk()
     e.button(u"cmdOK"_s)->click();
     QCOMPARE(e.dialog.QDialog::result(), int(QDialog::Accepted));
     const ValueEditRequest result = e.dialog.result();
-    QCOMPARE(result.keyName, u"renamed"_s);
-    QCOMPARE(result.keyData, expectedData);
+    QCOMPARE(result.EditKeyName, u"renamed"_s);
+    QCOMPARE(result.EditKeyData, expectedData);
 }
 
 void tst_frmChangeData::cancelAndCloseBox_data()
@@ -394,7 +394,7 @@ void tst_frmChangeData::enterAndEscapeDoNothing()
     });
     QCOMPARE(e.dialog.exec(), int(QDialog::Accepted));
     QVERIFY(stillOpen);
-    QCOMPARE(e.dialog.result().keyData, u"False"_s);
+    QCOMPARE(e.dialog.result().EditKeyData, u"False"_s);
 }
 
 void tst_frmChangeData::freshChoicesEachTime()

@@ -1,6 +1,7 @@
 #include "filenamecheck.h"
 #include "frmini.h"
-#include "modalanswer.h"
+#include "modalscript.h"
+#include "testfiles.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -32,10 +33,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString dataFile(const QString &name)
-{
-    return QDir::toNativeSeparators(QStringLiteral(TARNWICK_TEST_DATA) + u'/' + name);
-}
+using TestFiles::dataFile;
 
 template<typename T = QAction>
 T *child(QWidget &window, const QString &name)
@@ -86,7 +84,7 @@ void TestFrmIni::init()
 
 void TestFrmIni::cleanup()
 {
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     m_window.reset();
 }
 
@@ -244,7 +242,7 @@ void TestFrmIni::shortcuts()
     QString seen;
     bool cameBack = false;
     if (!dialog.isEmpty()) {
-        answerNextModal([&seen, &cameBack](QWidget *modal) {
+        ModalScript::answerNext([&seen, &cameBack](QWidget *modal) {
             seen = modal->windowTitle();
             // A window manager may offer a minimise button on any dialog; a minimised
             // modal would take the program with it and leave nothing to click.
@@ -257,7 +255,7 @@ void TestFrmIni::shortcuts()
     QTest::keySequence(&w, keys);
 
     QCOMPARE(triggered.size(), 1);
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     QCOMPARE(seen, dialog);
     QCOMPARE(cameBack, !dialog.isEmpty());
     QTRY_VERIFY(!QToolTip::isVisible());
@@ -346,9 +344,7 @@ void TestFrmIni::tarnBlogOpensUserGuide()
     const QUrl url = m_opened.constFirst();
     QVERIFY2(url.isLocalFile(), qPrintable(url.toString()));
     QVERIFY(url.toLocalFile().endsWith(u"guide.html"_s));
-    QFile page(url.toLocalFile());
-    QVERIFY2(page.open(QIODevice::ReadOnly), qPrintable(url.toLocalFile()));
-    const QString html = QString::fromUtf8(page.readAll());
+    const QString html = QString::fromUtf8(TestFiles::readBytes(url.toLocalFile()));
     QVERIFY(html.contains(u"<html lang=\"zh-CN\">"_s));
     QVERIFY(html.contains(u"Tarnwick 用户指南"_s));
 }
@@ -358,7 +354,7 @@ void TestFrmIni::openThroughRealDialog()
     frmINI &w = *m_window;
     const QString path = dataFile(u"properties-three-sections.ini"_s);
     QString title, name;
-    answerNextModal([&](QWidget *modal) {
+    ModalScript::answerNext([&](QWidget *modal) {
         auto *dialog = qobject_cast<QFileDialog *>(modal);
         QVERIFY(dialog);
         title = dialog->windowTitle();
@@ -368,7 +364,7 @@ void TestFrmIni::openThroughRealDialog()
         static_cast<QDialog *>(dialog)->accept();
     });
     w.actions().mnuFileOpen->trigger();
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     QCOMPARE(title, u"打开INI文件"_s);
     QCOMPARE(name, u"Dialogs"_s);
     QCOMPARE(w.document().path(), path);
@@ -388,7 +384,7 @@ void TestFrmIni::saveUntitledThroughRealDialog()
     QTemporaryDir dir;
     const QString path = QDir::toNativeSeparators(dir.filePath(u"new.ini"_s));
     w.document().addSection(u"s"_s);
-    answerNextModal([&](QWidget *modal) {
+    ModalScript::answerNext([&](QWidget *modal) {
         auto *dialog = qobject_cast<QFileDialog *>(modal);
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), u"Save INI file"_s);
@@ -397,10 +393,8 @@ void TestFrmIni::saveUntitledThroughRealDialog()
         static_cast<QDialog *>(dialog)->accept();
     });
     w.actions().mnuFileSave->trigger();
-    QVERIFY(allModalsAnswered());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("[s]\r\n"));
+    QCOMPARE(ModalScript::pending(), 0);
+    QCOMPARE(TestFiles::readBytes(path, "<missing>"), QByteArray("[s]\r\n"));
     QCOMPARE(w.document().path(), path);
     QCOMPARE(w.document().rootText(), u"new.ini"_s);
 }
@@ -414,7 +408,7 @@ void TestFrmIni::failedSaveShowsMessageBox()
     doc.setPath(bad);
     doc.addSection(u"s"_s);
     QString title, text;
-    answerNextModal([&](QWidget *modal) {
+    ModalScript::answerNext([&](QWidget *modal) {
         auto *box = qobject_cast<QMessageBox *>(modal);
         QVERIFY(box);
         title = box->windowTitle();
@@ -422,7 +416,7 @@ void TestFrmIni::failedSaveShowsMessageBox()
         box->button(QMessageBox::Ok)->click();
     });
     w.actions().mnuFileSave->trigger();
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     QCOMPARE(title, u"Tarnwick"_s);
     QVERIFY2(text.contains(bad), qPrintable(text));
     QCOMPARE(doc.path(), bad);
@@ -435,7 +429,7 @@ void TestFrmIni::propertiesDialog()
     frmINI &w = *m_window;
     QVERIFY(w.openPath(dataFile(u"properties-three-sections.ini"_s)));
     QString sections, keys, owner;
-    answerNextModal([&](QWidget *modal) {
+    ModalScript::answerNext([&](QWidget *modal) {
         QCOMPARE(modal->objectName(), u"frmProperties"_s);
         sections = modal->findChild<QLabel *>(u"lblSections"_s)->text();
         keys = modal->findChild<QLabel *>(u"lblKeys"_s)->text();
@@ -443,7 +437,7 @@ void TestFrmIni::propertiesDialog()
         static_cast<QDialog *>(modal)->accept();
     });
     QTest::keySequence(&w, QKeySequence(u"Ctrl+P"_s));
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     QCOMPARE(sections, u"3个"_s);
     QCOMPARE(keys, u"8个"_s);
     QCOMPARE(owner, u"frmINI"_s);
@@ -487,10 +481,10 @@ void TestFrmIni::dropOpensFile()
     // A URL made from the text would have lost the byte already.
     const QUrl url = made.isEmpty() ? QUrl::fromLocalFile(QFile::decodeName(dropped))
                                     : QUrl::fromEncoded("file://" + dropped.toPercentEncoding("/"));
-    const bool refused = !FileNameBytesSurvive(dropped);
+    const bool refused = !fileNameBytesSurvive(dropped);
     QString text;
     if (refused) {
-        answerNextModal([&text](QWidget *modal) {
+        ModalScript::answerNext([&text](QWidget *modal) {
             auto *box = qobject_cast<QMessageBox *>(modal);
             QVERIFY(box);
             text = box->text();
@@ -511,8 +505,8 @@ void TestFrmIni::dropOpensFile()
         QCOMPARE(w.document().sectionCount(), 3);
         return;
     }
-    QTRY_VERIFY(allModalsAnswered());
-    QVERIFY2(text.contains(UndecodableNameReason()), qPrintable(text));
+    QTRY_COMPARE(ModalScript::pending(), 0);
+    QVERIFY2(text.contains(undecodableNameReason()), qPrintable(text));
     QVERIFY2(text.contains(QFile::decodeName(dropped)), qPrintable(text));
     // Neither the look-alike file was read nor one of the name the text spells made.
     QCOMPARE(w.document().path(), u"Untitled"_s);

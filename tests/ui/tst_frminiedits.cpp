@@ -1,6 +1,6 @@
+#include "eventswindowtest.h"
 #include "frmini.h"
-#include "modalanswer.h"
-#include "windowdriver.h"
+#include "modalscript.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -18,18 +18,13 @@ using namespace Qt::StringLiterals;
 
 // The window's in-place name edits and the value editor's boxes, through real input:
 // what the user typed is what the document gets, whatever comes next.
-namespace {
-// Member 2 "alpha" holds c, a, b (c current and selected), member 3 "beta" is empty,
-// member 4 "gamma" holds x.
-const QString eventsFile = QStringLiteral(TARNWICK_TEST_DATA "/window-events.ini");
-}
+// The events file: member 2 "alpha" holds c, a, b (c current and selected), member 3
+// "beta" is empty, member 4 "gamma" holds x.
 
-class TestFrmIniEdits : public QObject
+class TestFrmIniEdits : public EventsWindowTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
     void newItemsEditInPlace_data();
     void newItemsEditInPlace();
     void editCommittedBeforeCommand_data();
@@ -44,27 +39,7 @@ private:
     void viaContextMenu(QTreeView *view, QPoint pos, QAction *item) const;
     // Starts the edit named ("section rename", "key rename", "key new") on alpha.
     QLineEdit *startEdit(const QString &what) const;
-
-    std::unique_ptr<frmINI> m_window;
-    std::unique_ptr<WindowDriver> m_ui;
-    IniDocument *m_doc = nullptr;
 };
-
-void TestFrmIniEdits::init()
-{
-    m_window = WindowDriver::openWindow(eventsFile);
-    QVERIFY(m_window);
-    m_ui = std::make_unique<WindowDriver>(*m_window);
-    m_doc = &m_window->document();
-}
-
-void TestFrmIniEdits::cleanup()
-{
-    m_ui->closeMenus();
-    QVERIFY(allModalsAnswered());
-    m_ui.reset();
-    m_window.reset();
-}
 
 void TestFrmIniEdits::viaContextMenu(QTreeView *view, QPoint pos, QAction *item) const
 {
@@ -177,7 +152,7 @@ void TestFrmIniEdits::editCommittedBeforeCommand()
     QGuiApplication::clipboard()->setText(u"before"_s);
     QString shownName;
     if (then == u"mnuKeyChangeData"_s) {
-        answerNextModal([&shownName](QWidget *modal) {
+        ModalScript::answerNext([&shownName](QWidget *modal) {
             shownName = modal->findChild<QLineEdit *>(u"txtName"_s)->text();
             modal->findChild<QAbstractButton *>(u"cmdOK"_s)->click();
         });
@@ -191,7 +166,7 @@ void TestFrmIniEdits::editCommittedBeforeCommand()
         QTest::keyClick(editor, Qt::Key_I, Qt::ControlModifier);
     else
         action(then)->trigger();
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     // A command that starts an edit of its own leaves it open: cancel it.
     for (QTreeView *view : {m_ui->tree(), m_ui->keys()}) {
         if (QLineEdit *open = m_ui->editor(view))
@@ -287,13 +262,13 @@ void TestFrmIniEdits::pastedTextKeepsFirstLine()
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_VERIFY(!m_ui->editor(view));
     } else {
-        answerNextModal([&](QWidget *modal) {
+        ModalScript::answerNext([&](QWidget *modal) {
             paste(modal->findChild<QLineEdit *>(box), how, text);
             modal->findChild<QAbstractButton *>(u"cmdOK"_s)->click();
         });
         QTest::mouseClick(m_ui->keys()->viewport(), Qt::LeftButton, {}, m_ui->rowCenter(1));
         QTest::mouseDClick(m_ui->keys()->viewport(), Qt::LeftButton, {}, m_ui->rowCenter(1));
-        QVERIFY(allModalsAnswered());
+        QCOMPARE(ModalScript::pending(), 0);
     }
 
     if (box == u"section name"_s)

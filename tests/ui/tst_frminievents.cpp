@@ -1,7 +1,7 @@
+#include "eventswindowtest.h"
 #include "frmini.h"
-#include "modalanswer.h"
+#include "modalscript.h"
 #include "sectiontreemodel.h"
-#include "windowdriver.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -18,9 +18,8 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// Member 2 "alpha" holds c, a, b (the reader puts each key on top; c current and
+// The events file: member 2 "alpha" holds c, a, b (the reader puts each key on top; c current and
 // selected), member 3 "beta" is empty, member 4 "gamma" holds x.
-const QString eventsFile = QStringLiteral(TARNWICK_TEST_DATA "/window-events.ini");
 // The root's list holds last, top (last current and selected); section "s" holds k.
 const QString rootKeysFile = QStringLiteral(TARNWICK_TEST_DATA "/window-root-keys.ini");
 
@@ -35,12 +34,10 @@ QString flags(const QList<QAction *> &actions)
 }
 } // namespace
 
-class TestFrmIniEvents : public QObject
+class TestFrmIniEvents : public EventsWindowTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
     void clickSortsOnceAndBringsListToFront();
     void keyboardSelectionActsAsClick();
     void treeRightClick_data();
@@ -65,27 +62,7 @@ private:
     void rightClick(QTreeView *view, QPoint pos) const { m_ui->rightClick(view, pos); }
     // Opens the view's context menu by a right-click at pos or by the keys named in how.
     void openMenu(QTreeView *view, const QString &how, QPoint pos) const;
-
-    std::unique_ptr<frmINI> m_window;
-    std::unique_ptr<WindowDriver> m_ui;
-    IniDocument *m_doc = nullptr;
 };
-
-void TestFrmIniEvents::init()
-{
-    m_window = WindowDriver::openWindow(eventsFile);
-    QVERIFY(m_window);
-    m_ui = std::make_unique<WindowDriver>(*m_window);
-    m_doc = &m_window->document();
-}
-
-void TestFrmIniEvents::cleanup()
-{
-    m_ui->closeMenus();
-    QVERIFY(allModalsAnswered());
-    m_ui.reset();
-    m_window.reset();
-}
 
 void TestFrmIniEvents::clickSortsOnceAndBringsListToFront()
 {
@@ -274,7 +251,7 @@ void TestFrmIniEvents::doubleClick()
         QVERIFY(m_window->openPath(rootKeysFile));
     clickNode(node);
     QString opened, shownName;
-    answerNextModal([&](QWidget *modal) {
+    ModalScript::answerNext([&](QWidget *modal) {
         opened = modal->objectName();
         if (auto *name = modal->findChild<QLineEdit *>(u"txtName"_s)) {
             shownName = name->text();
@@ -289,7 +266,7 @@ void TestFrmIniEvents::doubleClick()
     QTest::mouseDClick(keys()->viewport(), Qt::LeftButton, {}, pos);
     if (opened.isEmpty()) // nothing opened: let the waiting answer take another dialog
         QTest::keySequence(m_window.get(), QKeySequence(u"Ctrl+P"_s));
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     QCOMPARE(opened, shown.isEmpty() ? u"frmProperties"_s : u"frmChangeData"_s);
     QCOMPARE(shownName, shown);
     QCOMPARE(names(m_doc->list(IniDocument::memberOfNode(node))), after);
@@ -302,7 +279,7 @@ void TestFrmIniEvents::deleteSectionAfterRealQuestion()
     m_window->actions().mnuSection->hide();
     QString text;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-    answerNextModal([&](QWidget *modal) {
+    ModalScript::answerNext([&](QWidget *modal) {
         auto *box = qobject_cast<QMessageBox *>(modal);
         QVERIFY(box);
         text = box->text();
@@ -310,7 +287,7 @@ void TestFrmIniEvents::deleteSectionAfterRealQuestion()
         box->button(QMessageBox::Yes)->click();
     });
     m_window->actions().mnuSectionDelete->trigger();
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     QCOMPARE(text, u"你确定要删除项？删除无法恢复 \"beta\""_s);
     QCOMPARE(defaultButton, QMessageBox::Yes);
     QCOMPARE(m_doc->sectionCount(), 2);
@@ -363,7 +340,7 @@ void TestFrmIniEvents::rootListRowCommands()
     m_ui->closeMenus();
     QGuiApplication::clipboard()->setText(u"before"_s);
     if (item == u"mnuKeyDelete"_s) {
-        answerNextModal([](QWidget *modal) {
+        ModalScript::answerNext([](QWidget *modal) {
             qobject_cast<QMessageBox *>(modal)->button(QMessageBox::Yes)->click();
         });
     }
@@ -373,7 +350,7 @@ void TestFrmIniEvents::rootListRowCommands()
         QTest::keyClick(editor, Qt::Key_Return);
         QTRY_VERIFY(!m_ui->editor(keys()));
     }
-    QVERIFY(allModalsAnswered());
+    QCOMPARE(ModalScript::pending(), 0);
     QCOMPARE(names(m_doc->list(0)), after);
     QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
 }

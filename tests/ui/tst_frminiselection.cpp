@@ -1,7 +1,7 @@
+#include "eventswindowtest.h"
 #include "frmini.h"
-#include "modalanswer.h"
+#include "modalscript.h"
 #include "sectiontreemodel.h"
-#include "windowdriver.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -15,43 +15,19 @@ using namespace Qt::StringLiterals;
 
 // However the tree's highlight moves, the document's selected node and the list in
 // front move with it, checked after every single event.
-namespace {
-// Member 2 "alpha" holds c, a, b, member 3 "beta" is empty, member 4 "gamma" holds x.
-const QString eventsFile = QStringLiteral(TARNWICK_TEST_DATA "/window-events.ini");
-}
+// The events file: member 2 "alpha" holds c, a, b, member 3 "beta" is empty, member 4
+// "gamma" holds x.
 
-class TestFrmIniSelection : public QObject
+class TestFrmIniSelection : public EventsWindowTest
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
     void selectionFollowsEveryChange_data();
     void selectionFollowsEveryChange();
 
 private:
     void play(const QString &script);
-
-    std::unique_ptr<frmINI> m_window;
-    std::unique_ptr<WindowDriver> m_ui;
-    IniDocument *m_doc = nullptr;
 };
-
-void TestFrmIniSelection::init()
-{
-    m_window = WindowDriver::openWindow(eventsFile);
-    QVERIFY(m_window);
-    m_ui = std::make_unique<WindowDriver>(*m_window);
-    m_doc = &m_window->document();
-}
-
-void TestFrmIniSelection::cleanup()
-{
-    m_ui->closeMenus();
-    QVERIFY(allModalsAnswered());
-    m_ui.reset();
-    m_window.reset();
-}
 
 void TestFrmIniSelection::selectionFollowsEveryChange_data()
 {
@@ -140,12 +116,12 @@ void TestFrmIniSelection::play(const QString &script)
         } else if (w[0] == u"delete"_s) {
             m_ui->rightClick(m_ui->keys(), m_ui->rowCenter(w[2].toInt()));
             m_window->actions().mnuKey->hide();
-            answerNextModal([](QWidget *modal) {
+            ModalScript::answerNext([](QWidget *modal) {
                 auto *box = qobject_cast<QMessageBox *>(modal);
                 box->button(QMessageBox::Yes)->click();
             });
             m_window->actions().mnuKeyDelete->trigger();
-            QVERIFY(allModalsAnswered());
+            QCOMPARE(ModalScript::pending(), 0);
         } else {
             QFAIL(qPrintable(u"unknown step "_s + step));
         }

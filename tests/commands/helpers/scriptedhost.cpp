@@ -78,7 +78,7 @@ void ScriptedHost::focusKeyList(int member)
 
 bool ScriptedHost::runValueEditor(ValueEditRequest &request)
 {
-    calls << u"runValueEditor "_s + request.keyName;
+    calls << u"runValueEditor "_s + request.EditKeyName;
     editorRequests << request;
     if (editorScripts.isEmpty())
         return false;

@@ -9,11 +9,16 @@ using namespace Qt::StringLiterals;
 
 namespace TestFiles {
 
-QByteArray readBytes(const QString &path)
+QString dataFile(const QString &name)
+{
+    return QDir::toNativeSeparators(QStringLiteral(TARNWICK_TEST_DATA) + u'/' + name);
+}
+
+QByteArray readBytes(const QString &path, const QByteArray &unreadable)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return {};
+        return unreadable;
     return file.readAll();
 }
 
@@ -22,6 +27,11 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size()
            && file.flush();
+}
+
+QByteArray oldBytes()
+{
+    return QByteArrayLiteral("[Old]\r\nkeep=me\r\n");
 }
 
 QStringList entries(const QString &dir)

@@ -6,11 +6,16 @@
 
 class IniDocument;
 
-// Small file and document helpers shared by the model tests.
+// Small file and document helpers shared by the tests of every layer.
 namespace TestFiles {
 
-QByteArray readBytes(const QString &path);
+// The native path of a file of the test corpus (tests/data).
+QString dataFile(const QString &name);
+// A file's bytes, or `unreadable` when it cannot be opened.
+QByteArray readBytes(const QString &path, const QByteArray &unreadable = {});
 bool writeBytes(const QString &path, const QByteArray &bytes);
+// The bytes of the file that a refused or failed save must leave as they were.
+QByteArray oldBytes();
 // Names of the entries in a folder (hidden ones included), sorted.
 QStringList entries(const QString &dir);
 // Base names (without ".ini") of the *.ini files in dir, sorted.

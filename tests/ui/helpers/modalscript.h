@@ -5,9 +5,10 @@
 
 class QWidget;
 
-// Scripted answers to modal dialogs for long runs: like answerNextModal, but polled on
-// every turn of the event loop (no fixed wait per dialog), with a way to drop answers
-// for dialogs that never came and a watchdog for dialogs nobody expected.
+// Scripted answers to modal dialogs: each answer waits, polled on every turn of the event
+// loop, for QApplication::activeModalWidget() to be a dialog other than the ones already
+// open, and runs once with it. Answers for dialogs that never came can be dropped, and a
+// watchdog closes dialogs nobody expected.
 namespace ModalScript {
 
 // Answers the next modal dialog other than the ones already open. The answer must close
