@@ -129,7 +129,7 @@ QByteArray folderOf(const QString &path)
 
 } // namespace
 
-QString NotARegularFileReason(const QString &path)
+QString notARegularFileReason(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists()) {
@@ -150,9 +150,9 @@ QString NotARegularFileReason(const QString &path)
     return {};
 }
 
-bool ReplaceFileContent(const QString &path, const ContentProducer &produce, QString *error)
+bool replaceFileContent(const QString &path, const ContentProducer &produce, QString *error)
 {
-    const QString special = NotARegularFileReason(path);
+    const QString special = notARegularFileReason(path);
     if (!special.isEmpty())
         return fail(error, special);
 

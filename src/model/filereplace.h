@@ -9,7 +9,7 @@
 // Why the file system object at path cannot be read or written as a file ("这是一个文件夹，
 // 不是文件", "这不是一个普通文件": a FIFO, a socket, a device, a loop of symbolic links),
 // or an empty text for a regular file, a link to one, and a name where nothing is yet.
-QString NotARegularFileReason(const QString &path);
+QString notARegularFileReason(const QString &path);
 
 // Makes a file's new content: hands its bytes to the sink in order and returns true, or
 // returns false with the reason (then the content cannot be written). It may be called
@@ -36,4 +36,4 @@ using ContentProducer = std::function<bool(const ByteSink &sink, QString *error)
 // Windows keeps the one-step replacement throughout.
 //
 // False with the reason in *error (when given) on failure.
-bool ReplaceFileContent(const QString &path, const ContentProducer &produce, QString *error);
+bool replaceFileContent(const QString &path, const ContentProducer &produce, QString *error);

@@ -100,7 +100,7 @@ private:
         qsizetype badPos = -1;
         if (!TextCodec::encode(m_text, encoding, &m_encoded, &reason, &badPos)) {
             const qsizetype line = m_chunkStartLine + QStringView(m_text).first(badPos).count(u'\n') + 1;
-            return fail(u"第 %1 行，%2：%3"_s.arg(line).arg(DescribeLine(m_doc, line), reason));
+            return fail(u"第 %1 行，%2：%3"_s.arg(line).arg(describeLine(m_doc, line), reason));
         }
         append(m_encoded.constData() + markSize, m_encoded.size() - markSize);
         m_text.clear();
@@ -206,19 +206,19 @@ bool refuse(QString *error, const QString &reason)
 
 } // namespace
 
-bool EncodeIniDocument(const IniDocument &doc, const ByteSink &sink, QString *error)
+bool encodeIniDocument(const IniDocument &doc, const ByteSink &sink, QString *error)
 {
-    const DocumentScan scan = ScanDocument(doc);
+    const DocumentScan scan = scanDocument(doc);
     if (!scan.lineBreak.isEmpty())
         return refuse(error, scan.lineBreak);
     Encoder out(doc, sink, error);
     return encodeLines(doc, out);
 }
 
-bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error)
+bool encodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error)
 {
     bytes->clear();
-    const bool ok = EncodeIniDocument(doc, [bytes](QByteArrayView piece) {
+    const bool ok = encodeIniDocument(doc, [bytes](QByteArrayView piece) {
         bytes->append(piece);
         return true;
     }, error);
@@ -230,14 +230,14 @@ bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error
 bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, ReadBack *readBack)
 {
     try {
-        const DocumentScan scan = ScanDocument(doc);
+        const DocumentScan scan = scanDocument(doc);
         if (!scan.lineBreak.isEmpty())
             return refuse(error, scan.lineBreak);
         const auto produce = [&doc](const ByteSink &sink, QString *reason) {
             Encoder out(doc, sink, reason);
             return encodeLines(doc, out);
         };
-        if (!ReplaceFileContent(path, produce, error))
+        if (!replaceFileContent(path, produce, error))
             return false;
         if (readBack) {
             readBack->exact = scan.readsBack;
@@ -246,6 +246,6 @@ bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, R
         return true;
     } catch (const std::bad_alloc &) {
         // Everything the write allocated is gone again, and a temporary file with it.
-        return refuse(error, OutOfMemoryWhileSaving());
+        return refuse(error, outOfMemoryWhileSaving());
     }
 }

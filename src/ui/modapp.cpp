@@ -68,10 +68,10 @@ void prepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSiz
     palette.setColor(QPalette::Window, Qt::white);
     dialog->setPalette(palette);
     dialog->setFixedSize(clientSize);
-    KeepUnminimised(dialog);
+    keepUnminimised(dialog);
 }
 
-void KeepUnminimised(QWidget *dialog)
+void keepUnminimised(QWidget *dialog)
 {
     dialog->installEventFilter(new StayUnminimised(dialog));
 }

@@ -28,7 +28,7 @@ void prepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSiz
 // window manager that offers a minimise button anyway, a minimised modal dialog takes
 // the whole program with it and leaves nothing to click. Every modal the program shows
 // gets this, the message boxes and the file dialog too.
-void KeepUnminimised(QWidget *dialog);
+void keepUnminimised(QWidget *dialog);
 
 // Moves a top-level window so that it sits in the middle of the screen that shows owner
 // (the primary screen without an owner). Call once the window has its final size.

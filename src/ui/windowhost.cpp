@@ -69,7 +69,7 @@ bool WindowHost::showFileDialog(FileDialogState &state, bool save)
     // platform theme or portal); Qt's widget dialog elsewhere, offscreen too.
     QFileDialog dialog(m_window, state.title, state.initDir);
     dialog.setObjectName(u"Dialogs"_s);
-    modApp::KeepUnminimised(&dialog);
+    modApp::keepUnminimised(&dialog);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (save)
@@ -98,14 +98,14 @@ bool WindowHost::askYesNo(const QString &title, const QString &text, Icon icon)
     QMessageBox box(icon == Icon::Question ? QMessageBox::Question : QMessageBox::NoIcon, title,
                     text, QMessageBox::Yes | QMessageBox::No, m_window);
     box.setDefaultButton(QMessageBox::Yes);
-    modApp::KeepUnminimised(&box);
+    modApp::keepUnminimised(&box);
     return box.exec() == QMessageBox::Yes;
 }
 
 void WindowHost::showError(const QString &title, const QString &text)
 {
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, m_window);
-    modApp::KeepUnminimised(&box);
+    modApp::keepUnminimised(&box);
     box.exec();
 }
 
