@@ -93,7 +93,7 @@ DecodedText EncodingDetector::decode(QByteArrayView bytes)
         LegacyCodec legacy;
         qsizetype escaped = 0;
         result.text = legacy.decode(bytes, &escaped);
-        if (escaped <= std::max(kMaxEscapes, result.text.size() / kCharsPerEscape)) {
+        if (fewEscapes(escaped, result.text.size())) {
             result.encoding = TextEncoding::Legacy;
             return result;
         }

@@ -15,6 +15,9 @@ namespace {
 // A run handed to the converter in one piece. A clean file decodes in a few large
 // runs; a bad sequence makes only its own run go through one sequence at a time.
 constexpr qsizetype kRunBytes = 16 * 1024;
+// Entries of the decoding table that are no character.
+constexpr char16_t kAsk = 0x0000;
+constexpr char16_t kFails = 0xFFFF;
 
 bool sameBytes(const QByteArray &a, QByteArrayView b)
 {
@@ -22,64 +25,44 @@ bool sameBytes(const QByteArray &a, QByteArrayView b)
 }
 } // namespace
 
+int LegacyCodec::platformCodePage()
+{
 #ifdef Q_OS_WIN
-QStringDecoder LegacyCodec::makeDecoder()
-{
-    return QStringDecoder(QStringDecoder::System, QStringConverter::Flag::Stateless);
-}
-
-QStringEncoder LegacyCodec::makeEncoder()
-{
-    return QStringEncoder(QStringEncoder::System, QStringConverter::Flag::Stateless);
-}
-
-QString LegacyCodec::name()
-{
-    return u"ANSI 代码页"_s;
-}
-
-int LegacyCodec::sequenceLength(const uchar *s, const uchar *end)
-{
-    if (*s < 0x80)
-        return 1;
-    if (IsDBCSLeadByte(*s))
-        return end - s >= 2 ? 2 : 0;
-    return 1;
-}
+    return int(GetACP());
 #else
-QStringDecoder LegacyCodec::makeDecoder()
-{
-    return QStringDecoder("GB18030", QStringConverter::Flag::Stateless);
-}
-
-QStringEncoder LegacyCodec::makeEncoder()
-{
-    return QStringEncoder("GB18030", QStringConverter::Flag::Stateless);
-}
-
-QString LegacyCodec::name()
-{
-    return u"GB18030"_s;
-}
-
-int LegacyCodec::sequenceLength(const uchar *s, const uchar *end)
-{
-    const uchar b = s[0];
-    if (b < 0x80)
-        return 1;
-    if (b == 0x80 || b == 0xFF || end - s < 2)
-        return 0;
-    const uchar t = s[1];
-    if ((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFE))
-        return 2;
-    if (t >= 0x30 && t <= 0x39 && end - s >= 4 && s[2] >= 0x81 && s[2] <= 0xFE && s[3] >= 0x30
-        && s[3] <= 0x39)
-        return 4;
-    return 0;
-}
+    return CodePageLayout::kGb18030;
 #endif
+}
 
-bool LegacyCodec::keepsLines(QByteArrayView bytes)
+QStringDecoder LegacyCodec::makeDecoder() const
+{
+#ifdef Q_OS_WIN
+    if (codePage() == platformCodePage())
+        return QStringDecoder(QStringDecoder::System, QStringConverter::Flag::Stateless);
+#endif
+    return QStringDecoder(m_layout.converterName().constData(), QStringConverter::Flag::Stateless);
+}
+
+QStringEncoder LegacyCodec::makeEncoder() const
+{
+#ifdef Q_OS_WIN
+    if (codePage() == platformCodePage())
+        return QStringEncoder(QStringEncoder::System, QStringConverter::Flag::Stateless);
+#endif
+    return QStringEncoder(m_layout.converterName().constData(), QStringConverter::Flag::Stateless);
+}
+
+QString LegacyCodec::name(int codePage)
+{
+    return CodePageLayout(codePage).displayName();
+}
+
+bool LegacyCodec::keepsLines(QByteArrayView bytes, int codePage)
+{
+    return LegacyCodec(codePage).keepsLinesOf(bytes);
+}
+
+bool LegacyCodec::keepsLinesOf(QByteArrayView bytes) const
 {
     const char *s = bytes.data();
     const char *const end = s + bytes.size();
@@ -100,7 +83,7 @@ bool LegacyCodec::keepsLines(QByteArrayView bytes)
             const auto *q = reinterpret_cast<const uchar *>(s);
             const auto *last = reinterpret_cast<const uchar *>(lineEnd - 1);
             while (q < last)
-                q += std::max(1, sequenceLength(q, last + 1));
+                q += std::max(1, m_layout.sequenceLength(q, last + 1));
             if (q != last)
                 return false;
         }
@@ -109,7 +92,10 @@ bool LegacyCodec::keepsLines(QByteArrayView bytes)
     return true;
 }
 
-LegacyCodec::LegacyCodec() : m_decoder(makeDecoder()), m_encoder(makeEncoder()) {}
+LegacyCodec::LegacyCodec(int codePage)
+    : m_layout(codePage), m_decoder(makeDecoder()), m_encoder(makeEncoder())
+{
+}
 
 void LegacyCodec::restart()
 {
@@ -153,53 +139,111 @@ bool LegacyCodec::decodeRun(QByteArrayView run, QString *out)
     return true;
 }
 
-QString LegacyCodec::decode(QByteArrayView bytes, qsizetype *escaped)
+QString LegacyCodec::decodeEachSequence(QByteArrayView bytes, qsizetype *escaped)
 {
     qsizetype escapes = 0;
     QString out;
-    out.reserve(bytes.size());
-    const auto *begin = reinterpret_cast<const uchar *>(bytes.data());
-    const uchar *end = begin + bytes.size();
-    const uchar *run = begin;
-
-    auto flush = [&](const uchar *upTo) {
-        if (upTo == run)
-            return;
-        const QByteArrayView whole(run, upTo - run);
-        if (decodeRun(whole, &out))
-            return;
-        for (const uchar *q = run; q < upTo;) {
-            const int len = sequenceLength(q, upTo);
-            if (len == 1 && *q < 0x80) {
-                out.append(QChar(char16_t(*q)));
-            } else {
-                const QByteArrayView seq(q, len);
-                if (!decodeRun(seq, &out))
-                    escapes += appendEscapes(seq, &out);
-            }
-            q += len;
-        }
-    };
-
-    const uchar *s = begin;
+    const auto *s = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *const end = s + bytes.size();
     while (s < end) {
-        const int len = sequenceLength(s, end);
+        const int len = m_layout.sequenceLength(s, end);
         if (len == 0) {
-            flush(s);
             escapes += appendEscapes(QByteArrayView(s, 1), &out);
-            run = ++s;
+            ++s;
             continue;
         }
+        const QByteArrayView seq(s, len);
+        if (len == 1 && *s < 0x80)
+            out.append(QChar(char16_t(*s)));
+        else if (!decodeRun(seq, &out))
+            escapes += appendEscapes(seq, &out);
         s += len;
-        if (s - run >= kRunBytes) {
-            flush(s);
-            run = s;
-        }
     }
-    flush(end);
     if (escaped)
         *escaped = escapes;
     return out;
+}
+
+QString LegacyCodec::decode(QByteArrayView bytes, qsizetype *escaped)
+{
+    QString out;
+    const qsizetype escapes = decodeAppend(bytes, &out);
+    if (escaped)
+        *escaped = escapes;
+    return out;
+}
+
+void LegacyCodec::fillRow(uchar lead)
+{
+    if (m_table.empty())
+        m_table.assign(size_t(256 * 256), kAsk);
+    m_rowFilled[lead] = true;
+    QString text;
+    // Row 0 holds the bytes from 80 up that are characters alone, a lead byte's row the
+    // sequences it starts.
+    for (int b = 0; b <= 0xFF; ++b) {
+        const uchar seq[2] = {lead, uchar(b)};
+        const bool used = lead != 0 ? m_layout.isTrail(uchar(b))
+                                    : b >= 0x80 && m_layout.sequenceLength(seq + 1, seq + 2) == 1;
+        if (!used)
+            continue;
+        char16_t &entry = m_table[size_t(lead) * 256 + size_t(b)];
+        text.clear();
+        if (!decodeRun(lead != 0 ? QByteArrayView(seq, 2) : QByteArrayView(seq + 1, 1), &text))
+            entry = kFails;
+        else if (text.size() == 1 && !text[0].isSurrogate() && text[0].unicode() != kAsk
+                 && text[0].unicode() != kFails)
+            entry = text[0].unicode();
+    }
+}
+
+char16_t LegacyCodec::tableEntry(const uchar *s, int len)
+{
+    const uchar lead = len == 2 ? s[0] : 0;
+    if (!m_rowFilled[lead])
+        fillRow(lead);
+    return m_table[size_t(lead) * 256 + s[len - 1]];
+}
+
+qsizetype LegacyCodec::decodeAppend(QByteArrayView bytes, QString *out)
+{
+    const qsizetype start = out->size();
+    // A sequence gives at most as many code units as it has bytes; a sequence that the
+    // converter decodes to more makes room for itself.
+    out->resize(start + bytes.size());
+    char16_t *d = reinterpret_cast<char16_t *>(out->data()) + start;
+    const auto *s = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *const end = s + bytes.size();
+    qsizetype escapes = 0;
+    while (s < end) {
+        while (s < end && *s < 0x80)
+            *d++ = *s++;
+        if (s == end)
+            break;
+        const int len = m_layout.sequenceLength(s, end);
+        if (len == 0) {
+            *d++ = char16_t(0xDC00 + *s++);
+            ++escapes;
+            continue;
+        }
+        const char16_t entry = len <= 2 ? tableEntry(s, len) : kAsk;
+        if (entry != kAsk && entry != kFails) {
+            *d++ = entry;
+            s += len;
+            continue;
+        }
+        // Through the converter (or escapes), appended at the end of what is written.
+        out->truncate(d - reinterpret_cast<char16_t *>(out->data()));
+        const QByteArrayView seq(s, len);
+        if (entry == kFails || !decodeRun(seq, out))
+            escapes += appendEscapes(seq, out);
+        s += len;
+        const qsizetype written = out->size();
+        out->resize(written + (end - s));
+        d = reinterpret_cast<char16_t *>(out->data()) + written;
+    }
+    out->truncate(d - reinterpret_cast<char16_t *>(out->data()));
+    return escapes;
 }
 
 bool LegacyCodec::encodeRun(QStringView run, QByteArray *out)

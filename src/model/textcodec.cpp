@@ -200,11 +200,16 @@ bool TextCodec::isMostlyUtf8(QByteArrayView bytes, bool *ascii)
     if (isValidUtf8(bytes, ascii))
         return true;
     *ascii = false;
-    const auto *s = reinterpret_cast<const uchar *>(bytes.data());
-    const uchar *const end = s + bytes.size();
-    qsizetype sequences = 0;
-    qsizetype invalid = 0;
-    while (s < end) {
+    MostlyUtf8 tally(bytes.size());
+    return tally.feed(bytes) && tally.result();
+}
+
+bool TextCodec::MostlyUtf8::feed(QByteArrayView piece)
+{
+    const auto *const begin = reinterpret_cast<const uchar *>(piece.data());
+    const uchar *s = begin;
+    const uchar *const end = s + piece.size();
+    while (!m_failed && s < end) {
         if (*s < 0x80) {
             ++s;
             continue;
@@ -212,20 +217,21 @@ bool TextCodec::isMostlyUtf8(QByteArrayView bytes, bool *ascii)
         char32_t cp = 0;
         const int len = utf8Sequence(s, end, &cp);
         if (len > 0) {
-            ++sequences;
+            ++m_sequences;
             s += len;
             continue;
         }
-        ++invalid;
+        ++m_invalid;
         ++s;
-        // The rest of the file holds at most one sequence per two bytes: stop as soon as
+        // The rest of the text holds at most one sequence per two bytes: stop as soon as
         // even that could not make up for the bytes that failed, or as soon as a
         // legacy file shows itself by dozens of them (its first few kilobytes).
-        const qsizetype needed = kUtf8SequencesPerInvalidByte * invalid;
-        if (sequences + (end - s) / 2 < needed || (invalid >= kUtf8JudgedAfter && sequences < needed))
-            return false;
+        const qsizetype rest = m_left - (s - begin);
+        const qsizetype needed = kUtf8SequencesPerInvalidByte * m_invalid;
+        m_failed = m_sequences + rest / 2 < needed || (m_invalid >= kUtf8JudgedAfter && m_sequences < needed);
     }
-    return sequences >= kUtf8SequencesPerInvalidByte * invalid;
+    m_left -= piece.size();
+    return !m_failed;
 }
 
 QByteArray TextCodec::byteOrderMark(TextEncoding encoding)

@@ -55,6 +55,25 @@ public:
     static bool isMostlyUtf8(QByteArrayView bytes, bool *ascii);
     static constexpr qsizetype kUtf8SequencesPerInvalidByte = 8;
     static constexpr qsizetype kUtf8JudgedAfter = 64;
+    // isMostlyUtf8()'s count for a text that is not strict UTF-8, given piece by piece:
+    // each piece must end where no sequence is cut (at a line end).
+    class MostlyUtf8
+    {
+    public:
+        explicit MostlyUtf8(qsizetype totalBytes) : m_left(totalBytes) {}
+        // False once the text can no longer be mostly UTF-8 (no need to go on).
+        bool feed(QByteArrayView piece);
+        bool result() const
+        {
+            return !m_failed && m_sequences >= kUtf8SequencesPerInvalidByte * m_invalid;
+        }
+
+    private:
+        qsizetype m_left; // bytes from the start of the next piece to the end
+        qsizetype m_sequences = 0;
+        qsizetype m_invalid = 0;
+        bool m_failed = false;
+    };
     // Decodes UTF-8 into *out (replacing its text, reusing its capacity), with escapes
     // for bytes that start no valid sequence. Returns how many bytes became escapes.
     static qsizetype decodeUtf8(QByteArrayView bytes, QString *out);
