@@ -156,7 +156,7 @@ PieceRead readUtf8(QIODevice &file, bool byteOrderMark, DocumentContent &content
 PieceRead readLegacy(QIODevice &file, DocumentContent &content)
 {
     const qsizetype total = file.size();
-    LegacyCodec legacy;
+    LegacyCodec &legacy = LegacyCodec::platform();
     TextCodec::MostlyUtf8 utf8(total);
     bool maybeUtf8 = true;
     Utf16Texts texts;

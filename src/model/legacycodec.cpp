@@ -12,12 +12,13 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// A run handed to the converter in one piece. A clean file decodes in a few large
-// runs; a bad sequence makes only its own run go through one sequence at a time.
-constexpr qsizetype kRunBytes = 16 * 1024;
 // Entries of the decoding table that are no character.
 constexpr char16_t kAsk = 0x0000;
 constexpr char16_t kFails = 0xFFFF;
+// Entries of the encoding table other than one or two bytes (length << 16 | bytes).
+constexpr quint32 kNotAsked = 0;
+constexpr quint32 kEncodeFails = 1;
+constexpr quint32 kEncodeAsk = 2;
 
 bool sameBytes(const QByteArray &a, QByteArrayView b)
 {
@@ -50,6 +51,12 @@ QStringEncoder LegacyCodec::makeEncoder() const
         return QStringEncoder(QStringEncoder::System, QStringConverter::Flag::Stateless);
 #endif
     return QStringEncoder(m_layout.converterName().constData(), QStringConverter::Flag::Stateless);
+}
+
+LegacyCodec &LegacyCodec::platform()
+{
+    thread_local LegacyCodec codec;
+    return codec;
 }
 
 QString LegacyCodec::name(int codePage)
@@ -263,45 +270,72 @@ bool LegacyCodec::encodeRun(QStringView run, QByteArray *out)
     return true;
 }
 
+quint32 LegacyCodec::encodeEntry(char16_t c)
+{
+    if (m_encodeTable.empty())
+        m_encodeTable.assign(size_t(0x10000), kNotAsked);
+    quint32 &entry = m_encodeTable[c];
+    if (entry == kNotAsked) {
+        QByteArray bytes;
+        if (!encodeRun(QStringView(&c, 1), &bytes))
+            entry = kEncodeFails;
+        else if (bytes.size() == 1)
+            entry = (1u << 16) | uchar(bytes[0]);
+        else if (bytes.size() == 2)
+            entry = (2u << 16) | (uint(uchar(bytes[0])) << 8) | uchar(bytes[1]);
+        else
+            entry = kEncodeAsk;
+    }
+    return entry;
+}
+
 bool LegacyCodec::encode(QStringView text, QByteArray *out, qsizetype *badPos)
 {
-    auto encodePart = [&](qsizetype from, qsizetype to) {
-        const QStringView part = text.sliced(from, to - from);
-        if (encodeRun(part, out))
-            return true;
-        // Find the character to blame, one code point at a time.
-        QByteArray scratch;
-        for (qsizetype i = 0; i < part.size();) {
-            qsizetype n = 1;
-            if (part[i].isHighSurrogate() && i + 1 < part.size() && part[i + 1].isLowSurrogate())
-                n = 2;
-            if (!encodeRun(part.sliced(i, n), &scratch)) {
-                *badPos = from + i;
-                return false;
-            }
-            i += n;
-        }
-        *badPos = from; // the pieces encode but the whole does not: blame its start
-        return false;
-    };
-
-    qsizetype runStart = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        // The low half of a surrogate pair may look like an escape; it is not one, and
-        // a run never ends between the two halves.
-        const bool pairHalf = text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate();
-        const bool escape = !pairHalf && TextCodec::isEscape(text[i].unicode());
-        if (!escape && (i - runStart < kRunBytes || pairHalf))
+    // At most four bytes a code unit; what is not used is cut off at the end.
+    qsizetype written = out->size();
+    out->resize(written + 4 * text.size());
+    char *d = out->data() + written;
+    const char16_t *const begin = text.utf16();
+    const char16_t *const end = begin + text.size();
+    for (const char16_t *p = begin; p < end;) {
+        const char16_t c = *p;
+        if (c < 0x80) {
+            *d++ = char(c);
+            ++p;
             continue;
-        if (i > runStart && !encodePart(runStart, i))
-            return false;
-        if (escape) {
-            const char16_t c = text[i].unicode();
-            out->append(char(c - 0xDC00));
-            runStart = i + 1;
-        } else {
-            runStart = i;
         }
+        // The low half of a surrogate pair may look like an escape; it is not one.
+        const bool pair = QChar::isHighSurrogate(c) && p + 1 < end && QChar::isLowSurrogate(p[1]);
+        if (!pair && TextCodec::isEscape(c)) {
+            *d++ = char(c - 0xDC00);
+            ++p;
+            continue;
+        }
+        const quint32 entry = pair ? kEncodeAsk : encodeEntry(c);
+        if (entry == kEncodeFails) {
+            *badPos = p - begin;
+            out->truncate(d - out->data());
+            return false;
+        }
+        if (entry != kEncodeAsk) {
+            if (entry >> 16 == 2)
+                *d++ = char(entry >> 8);
+            *d++ = char(entry);
+            ++p;
+            continue;
+        }
+        // Through the converter, appended at the end of what is written.
+        out->truncate(d - out->data());
+        const int units = pair ? 2 : 1;
+        if (!encodeRun(QStringView(p, units), out)) {
+            *badPos = p - begin;
+            return false;
+        }
+        p += units;
+        written = out->size();
+        out->resize(written + 4 * (end - p));
+        d = out->data() + written;
     }
-    return runStart >= text.size() || encodePart(runStart, text.size());
+    out->truncate(d - out->data());
+    return true;
 }

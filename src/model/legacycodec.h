@@ -30,6 +30,9 @@ public:
     static int platformCodePage();
 
     explicit LegacyCodec(int codePage = platformCodePage());
+    // The platform's code page, one codec per thread, which keeps its tables from one
+    // use to the next.
+    static LegacyCodec &platform();
 
     static QString name(int codePage = platformCodePage());
     int codePage() const { return m_layout.codePage(); }
@@ -53,7 +56,9 @@ public:
     QString decodeEachSequence(QByteArrayView bytes, qsizetype *escaped = nullptr);
 
     // Appends to *out; on failure returns false with *badPos at the first character
-    // that cannot be represented (out then holds a partial result).
+    // that cannot be represented (out then holds a partial result). Each character is
+    // encoded as the converter encodes it alone (and decodes back from), looked up in a
+    // table after the first time.
     bool encode(QStringView text, QByteArray *out, qsizetype *badPos);
 
 private:
@@ -70,6 +75,8 @@ private:
     // The table's entry for a sequence of one or two bytes (filling its row first).
     char16_t tableEntry(const uchar *s, int len);
     void fillRow(uchar lead);
+    // The encoding table's entry for a character (asking the converter the first time).
+    quint32 encodeEntry(char16_t c);
 
     CodePageLayout m_layout;
     QStringDecoder m_decoder;
@@ -79,4 +86,6 @@ private:
     // one unit, or a unit that is a marker here).
     std::vector<char16_t> m_table;
     std::array<bool, 256> m_rowFilled{};
+    // By UTF-16 unit: its bytes (length << 16 | the one or two bytes), or a marker.
+    std::vector<quint32> m_encodeTable;
 };

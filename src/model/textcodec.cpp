@@ -295,10 +295,8 @@ QString TextCodec::decode(QByteArrayView bytes, TextEncoding encoding)
     case TextEncoding::Utf16BeBom:
     case TextEncoding::Utf16Be:
         return decodeUtf16(bytes, true);
-    case TextEncoding::Legacy: {
-        LegacyCodec legacy;
-        return legacy.decode(bytes);
-    }
+    case TextEncoding::Legacy:
+        return LegacyCodec::platform().decode(bytes);
     default:
         break;
     }
@@ -324,11 +322,9 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
     case TextEncoding::Utf16Be:
         encodeUtf16(text, encoding == TextEncoding::Utf16BeBom || encoding == TextEncoding::Utf16Be, out);
         break;
-    case TextEncoding::Legacy: {
-        LegacyCodec legacy;
-        ok = legacy.encode(text, out, &bad);
+    case TextEncoding::Legacy:
+        ok = LegacyCodec::platform().encode(text, out, &bad);
         break;
-    }
     default:
         ok = SingleByteCodec::encode(text, encoding, out, &bad);
         break;
