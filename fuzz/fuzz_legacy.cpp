@@ -72,8 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                    shown(bytes, pieces, text));
     }
 
-    // Where nothing became an escape, one decode of all the bytes agrees.
-    if (fastEscapes == 0) {
+    // Where nothing became an escape, one decode of all the bytes agrees, but for the
+    // controls that ICU's IBM table for 932 swaps (7F reads as 1A there): a byte below
+    // 80 is always that ASCII character here, as in Windows' own code pages.
+    if (fastEscapes == 0 && !bytes.contains('\x7f')) {
         QStringDecoder plain(CodePageLayout(codePage).converterName().constData(),
                              QStringConverter::Flag::Stateless);
         const QString whole = plain.decode(bytes);

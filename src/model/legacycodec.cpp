@@ -233,7 +233,9 @@ qsizetype LegacyCodec::decodeAppend(QByteArrayView bytes, QString *out)
             ++escapes;
             continue;
         }
-        const char16_t entry = len <= 2 ? tableEntry(s, len) : kAsk;
+        const char16_t entry = len == 2 && m_rowFilled[*s] ? m_table[size_t(*s) * 256 + s[1]]
+                               : len <= 2                    ? tableEntry(s, len)
+                                                             : kAsk;
         if (entry != kAsk && entry != kFails) {
             *d++ = entry;
             s += len;
@@ -289,7 +291,7 @@ quint32 LegacyCodec::encodeEntry(char16_t c)
     return entry;
 }
 
-bool LegacyCodec::encode(QStringView text, QByteArray *out, qsizetype *badPos)
+bool LegacyCodec::encode(QStringView text, QByteArray *out, qsizetype *badPos, bool *escapes)
 {
     // At most four bytes a code unit; what is not used is cut off at the end.
     qsizetype written = out->size();
@@ -308,10 +310,13 @@ bool LegacyCodec::encode(QStringView text, QByteArray *out, qsizetype *badPos)
         const bool pair = QChar::isHighSurrogate(c) && p + 1 < end && QChar::isLowSurrogate(p[1]);
         if (!pair && TextCodec::isEscape(c)) {
             *d++ = char(c - 0xDC00);
+            if (escapes)
+                *escapes = true;
             ++p;
             continue;
         }
-        const quint32 entry = pair ? kEncodeAsk : encodeEntry(c);
+        const quint32 known = m_encodeTable.empty() ? kNotAsked : m_encodeTable[c];
+        const quint32 entry = pair ? kEncodeAsk : known != kNotAsked ? known : encodeEntry(c);
         if (entry == kEncodeFails) {
             *badPos = p - begin;
             out->truncate(d - out->data());

@@ -59,7 +59,8 @@ public:
     // that cannot be represented (out then holds a partial result). Each character is
     // encoded as the converter encodes it alone (and decodes back from), looked up in a
     // table after the first time.
-    bool encode(QStringView text, QByteArray *out, qsizetype *badPos);
+    // *escapes (when given) is set to true when the text holds an escape.
+    bool encode(QStringView text, QByteArray *out, qsizetype *badPos, bool *escapes = nullptr);
 
 private:
     QStringDecoder makeDecoder() const;

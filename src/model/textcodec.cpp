@@ -44,6 +44,14 @@ int utf8Sequence(const uchar *s, const uchar *end, char32_t *cp)
     return len;
 }
 
+// The common sequence of Chinese text: three bytes whose lead byte allows every
+// continuation (E1..EC, EE, EF: neither an overlong form nor a surrogate can follow).
+inline bool plainThreeBytes(const uchar *s, const uchar *end)
+{
+    return end - s >= 3 && (uchar(s[0] - 0xE1) < 12 || (s[0] & 0xFE) == 0xEE) && (s[1] & 0xC0) == 0x80
+           && (s[2] & 0xC0) == 0x80;
+}
+
 // Decodes UTF-8 strictly (no overlong forms, no surrogates, nothing above U+10FFFF);
 // every byte that starts no valid sequence becomes an escape. Returns how many did.
 qsizetype decodeUtf8Bytes(QByteArrayView in, QString *out)
@@ -60,6 +68,11 @@ qsizetype decodeUtf8Bytes(QByteArrayView in, QString *out)
         if (b < 0x80) {
             *d++ = b;
             ++s;
+            continue;
+        }
+        if (plainThreeBytes(s, end)) {
+            *d++ = char16_t(((b & 0x0F) << 12) | ((s[1] & 0x3F) << 6) | (s[2] & 0x3F));
+            s += 3;
             continue;
         }
         char32_t cp = 0;
@@ -83,7 +96,7 @@ qsizetype decodeUtf8Bytes(QByteArrayView in, QString *out)
     return invalid;
 }
 
-bool encodeUtf8(QStringView text, QByteArray *out, qsizetype *badPos)
+bool encodeUtf8(QStringView text, QByteArray *out, qsizetype *badPos, bool *escapes)
 {
     const qsizetype start = out->size();
     // At most three bytes per code unit (a surrogate pair: four bytes for two units).
@@ -108,6 +121,7 @@ bool encodeUtf8(QStringView text, QByteArray *out, qsizetype *badPos)
             ++s;
         } else if (TextCodec::isEscape(c)) {
             *d++ = uchar(c - 0xDC00);
+            *escapes = true;
         } else if (QChar::isSurrogate(c)) {
             out->truncate(start);
             *badPos = s - begin;
@@ -185,6 +199,10 @@ bool TextCodec::isValidUtf8(QByteArrayView bytes, bool *ascii)
             continue;
         }
         onlyAscii = false;
+        if (plainThreeBytes(s, end)) {
+            s += 3;
+            continue;
+        }
         char32_t cp = 0;
         const int len = utf8Sequence(s, end, &cp);
         if (len == 0)
@@ -311,10 +329,11 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
     qsizetype bad = -1;
     bool ok = true;
     bool escapeJoins = false;
+    bool escapes = false; // the encoder met an escape: it may join its neighbours
     switch (encoding) {
     case TextEncoding::Utf8:
     case TextEncoding::Utf8Bom:
-        ok = encodeUtf8(text, out, &bad);
+        ok = encodeUtf8(text, out, &bad, &escapes);
         break;
     case TextEncoding::Utf16LeBom:
     case TextEncoding::Utf16BeBom:
@@ -323,18 +342,17 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
         encodeUtf16(text, encoding == TextEncoding::Utf16BeBom || encoding == TextEncoding::Utf16Be, out);
         break;
     case TextEncoding::Legacy:
-        ok = LegacyCodec::platform().encode(text, out, &bad);
+        ok = LegacyCodec::platform().encode(text, out, &bad, &escapes);
         break;
     default:
         ok = SingleByteCodec::encode(text, encoding, out, &bad);
+        escapes = std::any_of(text.begin(), text.end(), [](QChar c) { return isEscape(c.unicode()); });
         break;
     }
     if (ok && !isUtf16(encoding)) {
         // An escape is a byte that did not decode where it was read. After an edit it may
         // stand next to bytes that make it part of a valid sequence, and the file would
         // read back as other text: that text cannot be saved as it is.
-        const bool escapes = std::any_of(text.begin(), text.end(),
-                                         [](QChar c) { return isEscape(c.unicode()); });
         if (escapes) {
             const qsizetype body = start + byteOrderMark(encoding).size();
             const QString back = decode(QByteArrayView(*out).sliced(body), encoding);
