@@ -35,22 +35,26 @@ int LegacyCodec::platformCodePage()
 #endif
 }
 
-QStringDecoder LegacyCodec::makeDecoder() const
+void LegacyCodec::makeDecoder()
 {
 #ifdef Q_OS_WIN
-    if (codePage() == platformCodePage())
-        return QStringDecoder(QStringDecoder::System, QStringConverter::Flag::Stateless);
+    if (codePage() == platformCodePage()) {
+        m_decoder.emplace(QStringDecoder::System, QStringConverter::Flag::Stateless);
+        return;
+    }
 #endif
-    return QStringDecoder(m_layout.converterName().constData(), QStringConverter::Flag::Stateless);
+    m_decoder.emplace(m_layout.converterName().constData(), QStringConverter::Flag::Stateless);
 }
 
-QStringEncoder LegacyCodec::makeEncoder() const
+void LegacyCodec::makeEncoder()
 {
 #ifdef Q_OS_WIN
-    if (codePage() == platformCodePage())
-        return QStringEncoder(QStringEncoder::System, QStringConverter::Flag::Stateless);
+    if (codePage() == platformCodePage()) {
+        m_encoder.emplace(QStringEncoder::System, QStringConverter::Flag::Stateless);
+        return;
+    }
 #endif
-    return QStringEncoder(m_layout.converterName().constData(), QStringConverter::Flag::Stateless);
+    m_encoder.emplace(m_layout.converterName().constData(), QStringConverter::Flag::Stateless);
 }
 
 LegacyCodec &LegacyCodec::platform()
@@ -99,22 +103,27 @@ bool LegacyCodec::keepsLinesOf(QByteArrayView bytes) const
     return true;
 }
 
-LegacyCodec::LegacyCodec(int codePage)
-    : m_layout(codePage), m_decoder(makeDecoder()), m_encoder(makeEncoder())
+LegacyCodec::LegacyCodec(int codePage) : m_layout(codePage)
 {
+    makeDecoder();
+    makeEncoder();
 }
 
 void LegacyCodec::restart()
 {
     // An ICU converter's error report outlives resetState(): start afresh after one.
-    if (m_decoder.hasError())
-        m_decoder = makeDecoder();
+    // The new converter is made in place: one moved into place (Qt 6.4) no longer
+    // reports errors, and an unassigned sequence would then pass for the character
+    // that the converter substitutes for it (in 932, FC FC decodes to U+FFFD, which
+    // encodes to FC FC again).
+    if (m_decoder->hasError())
+        makeDecoder();
     else
-        m_decoder.resetState();
-    if (m_encoder.hasError())
-        m_encoder = makeEncoder();
+        m_decoder->resetState();
+    if (m_encoder->hasError())
+        makeEncoder();
     else
-        m_encoder.resetState();
+        m_encoder->resetState();
 }
 
 qsizetype LegacyCodec::appendEscapes(QByteArrayView bytes, QString *out)
@@ -131,16 +140,16 @@ qsizetype LegacyCodec::appendEscapes(QByteArrayView bytes, QString *out)
 
 bool LegacyCodec::decodeRun(QByteArrayView run, QString *out)
 {
-    if (!m_decoder.isValid() || !m_encoder.isValid())
+    if (!m_decoder->isValid() || !m_encoder->isValid())
         return false;
     restart();
-    const QString text = m_decoder.decode(run);
-    if (m_decoder.hasError())
+    const QString text = m_decoder->decode(run);
+    if (m_decoder->hasError())
         return false;
     // Unassigned or non-canonical sequences may decode without an error report but
     // would come back as other bytes: only what round-trips counts as decoded.
-    const QByteArray back = m_encoder.encode(text);
-    if (m_encoder.hasError() || !sameBytes(back, run))
+    const QByteArray back = m_encoder->encode(text);
+    if (m_encoder->hasError() || !sameBytes(back, run))
         return false;
     out->append(text);
     return true;
@@ -257,16 +266,16 @@ qsizetype LegacyCodec::decodeAppend(QByteArrayView bytes, QString *out)
 
 bool LegacyCodec::encodeRun(QStringView run, QByteArray *out)
 {
-    if (!m_decoder.isValid() || !m_encoder.isValid())
+    if (!m_decoder->isValid() || !m_encoder->isValid())
         return false;
     restart();
-    const QByteArray bytes = m_encoder.encode(run);
-    if (m_encoder.hasError())
+    const QByteArray bytes = m_encoder->encode(run);
+    if (m_encoder->hasError())
         return false;
     // Converters may write a substitute such as "?" (or nothing, for a lone surrogate)
     // without reporting it: the bytes count only if they decode back to the text.
-    const QString back = m_decoder.decode(bytes);
-    if (m_decoder.hasError() || back != run)
+    const QString back = m_decoder->decode(bytes);
+    if (m_decoder->hasError() || back != run)
         return false;
     out->append(bytes);
     return true;

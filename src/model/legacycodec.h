@@ -10,6 +10,7 @@
 #include <QStringView>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 // A legacy code page of INI files, given by its number: the program passes
@@ -30,6 +31,7 @@ public:
     static int platformCodePage();
 
     explicit LegacyCodec(int codePage = platformCodePage());
+    Q_DISABLE_COPY_MOVE(LegacyCodec)
     // The platform's code page, one codec per thread, which keeps its tables from one
     // use to the next.
     static LegacyCodec &platform();
@@ -63,8 +65,8 @@ public:
     bool encode(QStringView text, QByteArray *out, qsizetype *badPos, bool *escapes = nullptr);
 
 private:
-    QStringDecoder makeDecoder() const;
-    QStringEncoder makeEncoder() const;
+    void makeDecoder();
+    void makeEncoder();
     // Readies both converters for an independent piece of text.
     void restart();
     // Decodes whole sequences and checks that they encode back to the same bytes;
@@ -80,8 +82,9 @@ private:
     quint32 encodeEntry(char16_t c);
 
     CodePageLayout m_layout;
-    QStringDecoder m_decoder;
-    QStringEncoder m_encoder;
+    // Made in place, never moved: see restart().
+    std::optional<QStringDecoder> m_decoder;
+    std::optional<QStringEncoder> m_encoder;
     // By lead byte (0 for single bytes) and trail byte: the one UTF-16 unit a sequence
     // decodes to, kFails, or kAsk (decoded through the converter each time: more than
     // one unit, or a unit that is a marker here).

@@ -191,6 +191,10 @@ private slots:
             << 932 << QByteArray("k=\x93\xFA\x83\x5C\xB1") << u"k=日ソｱ"_s << true << thai;
         QTest::newRow("932, a closing bracket as trail byte")
             << 932 << QByteArray("[\x83\x5D") << u"[ゾ"_s << false << thai;
+        // The converter's substitute for an unassigned pair is U+FFFD, which 932 writes
+        // as FC FC: the second error must be seen as well as the first.
+        QTest::newRow("932, unassigned pairs one after another")
+            << 932 << QByteArray("k=\xFC\xFA\xFC\xFC") << u"k=\xDCFC\xDCFA\xDCFC\xDCFC"_s << true << thai;
         QTest::newRow("949, Hangul") << 949 << QByteArray("[\xC7\xD1\xB1\xB9]") << u"[한국]"_s << true << thai;
         QTest::newRow("1252, one byte a character")
             << 1252 << QByteArray("[\xE9]\r\n\x80=]") << u"[é]\r\n€=]"_s << true << u"中"_s;
