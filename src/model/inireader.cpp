@@ -182,7 +182,7 @@ PieceRead readLegacy(QIODevice &file, DocumentContent &content)
     });
     if (read != PieceRead::Done)
         return read;
-    if (seen != total || (maybeUtf8 && utf8.result()) || !EncodingDetector::fewEscapes(escapes, chars))
+    if (seen != total || (maybeUtf8 && utf8.result(total)) || !EncodingDetector::fewEscapes(escapes, chars))
         return PieceRead::NotThisEncoding;
     parser.finish();
     content.encoding = TextEncoding::Legacy;

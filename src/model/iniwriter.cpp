@@ -29,7 +29,7 @@ class Encoder
 public:
     Encoder(const IniDocument &doc, const ByteSink &sink, QString *error)
         : m_doc(doc), m_encoding(doc.encoding()), m_sink(sink), m_error(error),
-          m_utf8(m_encoding == TextEncoding::Utf8 || m_encoding == TextEncoding::Utf8Bom)
+          m_utf8Out(m_encoding == TextEncoding::Utf8 || m_encoding == TextEncoding::Utf8Bom)
     {
         m_out.resize(kPiece + 64);
         const QByteArray mark = TextCodec::byteOrderMark(m_encoding);
@@ -38,7 +38,7 @@ public:
 
     bool put(const KeyList::StoredText &t)
     {
-        if (m_utf8 && t.ascii && !t.wide && m_text.isEmpty()) {
+        if (m_utf8Out && t.ascii && !t.wide && m_text.isEmpty()) {
             append(t.latin1.data(), t.latin1.size());
             return m_used < kPiece || flush();
         }
@@ -52,7 +52,7 @@ public:
     }
     bool put(QStringView text)
     {
-        if (m_utf8 && m_text.isEmpty() && isAscii(text)) {
+        if (m_utf8Out && m_text.isEmpty() && isAscii(text)) {
             char *d = room(text.size());
             std::copy(text.utf16(), text.utf16() + text.size(), d);
             m_used += text.size();
@@ -77,6 +77,8 @@ public:
         return ok;
     }
     bool finish() { return (m_text.isEmpty() || encodeText()) && flush(); }
+    // After finish(), for a legacy file: whether a read takes its bytes for UTF-8.
+    bool readsAsUtf8() const { return m_utf8.result(m_bytes); }
     bool sinkFailed() const { return m_sinkFailed; }
 
 private:
@@ -93,7 +95,7 @@ private:
     bool encodeText()
     {
         // The mark was written once at the start; UTF-8 is encoded without one.
-        const TextEncoding encoding = m_utf8 ? TextEncoding::Utf8 : m_encoding;
+        const TextEncoding encoding = m_utf8Out ? TextEncoding::Utf8 : m_encoding;
         const qsizetype markSize = TextCodec::byteOrderMark(encoding).size();
         m_encoded.clear();
         QString reason;
@@ -102,7 +104,14 @@ private:
             const qsizetype line = m_chunkStartLine + QStringView(m_text).first(badPos).count(u'\n') + 1;
             return fail(u"第 %1 行，%2：%3"_s.arg(line).arg(DescribeLine(m_doc, line), reason));
         }
-        append(m_encoded.constData() + markSize, m_encoded.size() - markSize);
+        const QByteArrayView bytes(m_encoded.constData() + markSize, m_encoded.size() - markSize);
+        if (m_encoding == TextEncoding::Legacy) {
+            // Chunks end after a whole text, and texts are parted by ASCII: no UTF-8
+            // sequence runs across two chunks.
+            m_utf8.feed(bytes);
+            m_bytes += bytes.size();
+        }
+        append(bytes.data(), bytes.size());
         m_text.clear();
         return m_used < kPiece || flush();
     }
@@ -161,7 +170,9 @@ private:
     const TextEncoding m_encoding;
     const ByteSink &m_sink;
     QString *const m_error;
-    const bool m_utf8;
+    const bool m_utf8Out;
+    TextCodec::MostlyUtf8 m_utf8; // legacy bytes written so far, as a read counts them
+    qsizetype m_bytes = 0;
     QByteArray m_out;    // the piece being filled: its first m_used bytes
     qsizetype m_used = 0;
     QByteArray m_encoded; // a chunk of m_text, encoded
@@ -233,14 +244,17 @@ bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, R
         const DocumentScan scan = ScanDocument(doc);
         if (!scan.lineBreak.isEmpty())
             return refuse(error, scan.lineBreak);
-        const auto produce = [&doc](const ByteSink &sink, QString *reason) {
+        bool readsAsUtf8 = true;
+        const auto produce = [&doc, &readsAsUtf8](const ByteSink &sink, QString *reason) {
             Encoder out(doc, sink, reason);
-            return encodeLines(doc, out);
+            const bool ok = encodeLines(doc, out);
+            readsAsUtf8 = out.readsAsUtf8();
+            return ok;
         };
         if (!ReplaceFileContent(path, produce, error))
             return false;
         if (readBack) {
-            readBack->exact = scan.readsBack;
+            readBack->exact = scan.readsBack || (scan.readsBackUnlessUtf8 && !readsAsUtf8);
             readBack->encoding = scan.readEncoding;
         }
         return true;

@@ -219,7 +219,7 @@ bool TextCodec::isMostlyUtf8(QByteArrayView bytes, bool *ascii)
         return true;
     *ascii = false;
     MostlyUtf8 tally(bytes.size());
-    return tally.feed(bytes) && tally.result();
+    return tally.feed(bytes) && tally.result(bytes.size());
 }
 
 bool TextCodec::MostlyUtf8::feed(QByteArrayView piece)
@@ -241,15 +241,22 @@ bool TextCodec::MostlyUtf8::feed(QByteArrayView piece)
         }
         ++m_invalid;
         ++s;
-        // The rest of the text holds at most one sequence per two bytes: stop as soon as
-        // even that could not make up for the bytes that failed, or as soon as a
-        // legacy file shows itself by dozens of them (its first few kilobytes).
-        const qsizetype rest = m_left - (s - begin);
+        // The rest of the text holds at most one sequence per two bytes: give up as soon
+        // as even that could not make up for the bytes that failed (that is, when the
+        // text ends before this bound), or as soon as a legacy file shows itself by
+        // dozens of them (its first few kilobytes).
         const qsizetype needed = kUtf8SequencesPerInvalidByte * m_invalid;
-        m_failed = m_sequences + rest / 2 < needed || (m_invalid >= kUtf8JudgedAfter && m_sequences < needed);
+        const qsizetype at = m_seen + (s - begin);
+        m_needsTotal = std::max(m_needsTotal, at + 2 * (needed - m_sequences));
+        m_failed = (m_total >= 0 && m_total < m_needsTotal) || (m_invalid >= kUtf8JudgedAfter && m_sequences < needed);
     }
-    m_left -= piece.size();
+    m_seen += piece.size();
     return !m_failed;
+}
+
+bool TextCodec::MostlyUtf8::result(qsizetype totalBytes) const
+{
+    return !m_failed && totalBytes >= m_needsTotal && m_sequences >= kUtf8SequencesPerInvalidByte * m_invalid;
 }
 
 QByteArray TextCodec::byteOrderMark(TextEncoding encoding)

@@ -56,22 +56,26 @@ public:
     static constexpr qsizetype kUtf8SequencesPerInvalidByte = 8;
     static constexpr qsizetype kUtf8JudgedAfter = 64;
     // isMostlyUtf8()'s count for a text that is not strict UTF-8, given piece by piece:
-    // each piece must end where no sequence is cut (at a line end).
+    // pieces must not cut a multi-byte sequence whose bytes follow (a cut before an ASCII
+    // byte, such as a line end, is fine). The total size may be known only at the end.
     class MostlyUtf8
     {
     public:
-        explicit MostlyUtf8(qsizetype totalBytes) : m_left(totalBytes) {}
+        // With the total size known, feed() can tell early that the text is no UTF-8.
+        explicit MostlyUtf8(qsizetype totalBytes = -1) : m_total(totalBytes) {}
         // False once the text can no longer be mostly UTF-8 (no need to go on).
         bool feed(QByteArrayView piece);
-        bool result() const
-        {
-            return !m_failed && m_sequences >= kUtf8SequencesPerInvalidByte * m_invalid;
-        }
+        // What isMostlyUtf8() says of the whole text, of totalBytes bytes.
+        bool result(qsizetype totalBytes) const;
 
     private:
-        qsizetype m_left; // bytes from the start of the next piece to the end
+        qsizetype m_total;
+        qsizetype m_seen = 0;
         qsizetype m_sequences = 0;
         qsizetype m_invalid = 0;
+        // isMostlyUtf8() gives up at a stray byte when too few bytes follow it to make up
+        // for the stray ones: when the total is below this, the largest such bound.
+        qsizetype m_needsTotal = 0;
         bool m_failed = false;
     };
     // Decodes UTF-8 into *out (replacing its text, reusing its capacity), with escapes
