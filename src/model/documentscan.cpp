@@ -135,6 +135,7 @@ DocumentScan ScanDocument(const IniDocument &doc)
     // Each character of legacy text is written as bytes that decode alone to it again,
     // and every line the writer makes holds "=" or is a header whose "]" follows whole
     // characters: a read in the code page loses no line and keeps no escape.
+    scan.escapes = scanner.escapes;
     scan.readsBackUnlessUtf8 = rowsReadBack && encoding == TextEncoding::Legacy && !scanner.ascii
                                && !scanner.escapes;
     return scan;

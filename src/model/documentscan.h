@@ -21,6 +21,8 @@ struct DocumentScan
     // back: its bytes then read back as the very texts unless the read takes them for
     // UTF-8, which only the written bytes tell (the writer counts them).
     bool readsBackUnlessUtf8 = false;
+    // Some text holds an escape (a character standing for an undecodable byte).
+    bool escapes = false;
 };
 
 DocumentScan ScanDocument(const IniDocument &doc);
