@@ -131,6 +131,9 @@ DocumentScan ScanDocument(const IniDocument &doc)
         else
             encodingKnown = encoding == TextEncoding::Utf8 && !scanner.escapes;
     }
+    // An empty file without a mark opens in the encoding of a new document.
+    if (TextCodec::byteOrderMark(encoding).isEmpty() && doc.sectionCount() == 0 && doc.list(0)->count() == 0)
+        scan.readEncoding = defaultNewFileEncoding();
     scan.readsBack = rowsReadBack && encodingKnown;
     // Each character of legacy text is written as bytes that decode alone to it again,
     // and every line the writer makes holds "=" or is a header whose "]" follows whole

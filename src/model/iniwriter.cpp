@@ -117,14 +117,18 @@ private:
     // A text of the current line, in UTF-8 or the legacy code page, without escapes.
     bool encodeDirect(QStringView text)
     {
-        m_out.truncate(m_used);
-        QString reason;
-        qsizetype badPos = -1;
-        if (!TextCodec::encode(text, m_utf8Out ? TextEncoding::Utf8 : m_encoding, &m_out, &reason, &badPos))
+        const TextEncoding encoding = m_utf8Out ? TextEncoding::Utf8 : m_encoding;
+        bool escapes = false;
+        const qsizetype written =
+                TextCodec::encodeInto(text, encoding, room(TextCodec::kMaxBytesPerUnit * text.size()), &escapes);
+        if (written < 0) {
+            // The encoder says which character and why.
+            QByteArray scratch;
+            QString reason;
+            TextCodec::encode(text, encoding, &scratch, &reason);
             return failAt(m_lines + 1, reason);
-        m_used = m_out.size();
-        if (m_out.size() < kPiece + 64)
-            m_out.resize(kPiece + 64);
+        }
+        m_used += written;
         return m_used < kPiece || flush();
     }
 

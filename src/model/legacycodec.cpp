@@ -302,10 +302,16 @@ quint32 LegacyCodec::encodeEntry(char16_t c)
 
 bool LegacyCodec::encode(QStringView text, QByteArray *out, qsizetype *badPos, bool *escapes)
 {
-    // At most four bytes a code unit; what is not used is cut off at the end.
-    qsizetype written = out->size();
-    out->resize(written + 4 * text.size());
-    char *d = out->data() + written;
+    const qsizetype start = out->size();
+    out->resize(start + kMaxBytesPerUnit * text.size());
+    const qsizetype written = encodeInto(text, out->data() + start, badPos, escapes);
+    out->truncate(start + std::max(written, qsizetype(0)));
+    return written >= 0;
+}
+
+qsizetype LegacyCodec::encodeInto(QStringView text, char *const dst, qsizetype *badPos, bool *escapes)
+{
+    char *d = dst;
     const char16_t *const begin = text.utf16();
     const char16_t *const end = begin + text.size();
     for (const char16_t *p = begin; p < end;) {
@@ -328,8 +334,7 @@ bool LegacyCodec::encode(QStringView text, QByteArray *out, qsizetype *badPos, b
         const quint32 entry = pair ? kEncodeAsk : known != kNotAsked ? known : encodeEntry(c);
         if (entry == kEncodeFails) {
             *badPos = p - begin;
-            out->truncate(d - out->data());
-            return false;
+            return -1;
         }
         if (entry != kEncodeAsk) {
             if (entry >> 16 == 2)
@@ -338,18 +343,17 @@ bool LegacyCodec::encode(QStringView text, QByteArray *out, qsizetype *badPos, b
             ++p;
             continue;
         }
-        // Through the converter, appended at the end of what is written.
-        out->truncate(d - out->data());
+        // Through the converter: a character takes at most four bytes in these code
+        // pages, a pair of code units as well.
         const int units = pair ? 2 : 1;
-        if (!encodeRun(QStringView(p, units), out)) {
+        m_scratch.clear();
+        if (!encodeRun(QStringView(p, units), &m_scratch) || m_scratch.size() > kMaxBytesPerUnit * units) {
             *badPos = p - begin;
-            return false;
+            return -1;
         }
+        std::memcpy(d, m_scratch.constData(), size_t(m_scratch.size()));
+        d += m_scratch.size();
         p += units;
-        written = out->size();
-        out->resize(written + 4 * (end - p));
-        d = out->data() + written;
     }
-    out->truncate(d - out->data());
-    return true;
+    return d - dst;
 }

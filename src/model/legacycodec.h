@@ -63,6 +63,10 @@ public:
     // table after the first time.
     // *escapes (when given) is set to true when the text holds an escape.
     bool encode(QStringView text, QByteArray *out, qsizetype *badPos, bool *escapes = nullptr);
+    // The same into dst, which has room for kMaxBytesPerUnit bytes a code unit of text:
+    // returns how many bytes it wrote, or -1 on failure.
+    static constexpr qsizetype kMaxBytesPerUnit = 4;
+    qsizetype encodeInto(QStringView text, char *dst, qsizetype *badPos, bool *escapes = nullptr);
 
 private:
     void makeDecoder();
@@ -92,4 +96,5 @@ private:
     std::array<bool, 256> m_rowFilled{};
     // By UTF-16 unit: its bytes (length << 16 | the one or two bytes), or a marker.
     std::vector<quint32> m_encodeTable;
+    QByteArray m_scratch;
 };

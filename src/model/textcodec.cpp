@@ -96,12 +96,12 @@ qsizetype decodeUtf8Bytes(QByteArrayView in, QString *out)
     return invalid;
 }
 
-bool encodeUtf8(QStringView text, QByteArray *out, qsizetype *badPos, bool *escapes)
+// Writes the UTF-8 of text to dst (room for three bytes a code unit: a surrogate pair
+// takes four bytes for two units); returns how many bytes, or -1 at a lone surrogate
+// that is no escape.
+qsizetype encodeUtf8Into(QStringView text, char *dst, qsizetype *badPos, bool *escapes)
 {
-    const qsizetype start = out->size();
-    // At most three bytes per code unit (a surrogate pair: four bytes for two units).
-    out->resize(start + text.size() * 3);
-    auto *const first = reinterpret_cast<uchar *>(out->data()) + start;
+    auto *const first = reinterpret_cast<uchar *>(dst);
     uchar *d = first;
     const char16_t *const begin = text.utf16();
     const char16_t *const end = begin + text.size();
@@ -123,17 +123,24 @@ bool encodeUtf8(QStringView text, QByteArray *out, qsizetype *badPos, bool *esca
             *d++ = uchar(c - 0xDC00);
             *escapes = true;
         } else if (QChar::isSurrogate(c)) {
-            out->truncate(start);
             *badPos = s - begin;
-            return false;
+            return -1;
         } else {
             *d++ = uchar(0xE0 | (c >> 12));
             *d++ = uchar(0x80 | ((c >> 6) & 0x3F));
             *d++ = uchar(0x80 | (c & 0x3F));
         }
     }
-    out->truncate(start + (d - first));
-    return true;
+    return d - first;
+}
+
+bool encodeUtf8(QStringView text, QByteArray *out, qsizetype *badPos, bool *escapes)
+{
+    const qsizetype start = out->size();
+    out->resize(start + text.size() * 3);
+    const qsizetype written = encodeUtf8Into(text, out->data() + start, badPos, escapes);
+    out->truncate(start + std::max(written, qsizetype(0)));
+    return written >= 0;
 }
 
 QString decodeUtf16(QByteArrayView in, bool bigEndian)
@@ -326,6 +333,14 @@ QString TextCodec::decode(QByteArrayView bytes, TextEncoding encoding)
         break;
     }
     return SingleByteCodec::decode(bytes, encoding);
+}
+
+qsizetype TextCodec::encodeInto(QStringView text, TextEncoding encoding, char *dst, bool *escapes)
+{
+    qsizetype badPos = -1;
+    if (encoding == TextEncoding::Legacy)
+        return LegacyCodec::platform().encodeInto(text, dst, &badPos, escapes);
+    return encodeUtf8Into(text, dst, &badPos, escapes);
 }
 
 bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out, QString *error,

@@ -43,6 +43,14 @@ public:
     static bool encode(QStringView text, TextEncoding encoding, QByteArray *out,
                        QString *error, qsizetype *badPos = nullptr);
 
+    // For UTF-8 (without mark) and the legacy code page only: writes the encoded text to
+    // dst, which has room for kMaxBytesPerUnit bytes a code unit, and returns how many
+    // bytes, or -1 when a character cannot be represented (encode() tells which and
+    // why). Escapes are written as their bytes and only reported in *escapes: whether one
+    // joins the bytes beside it is the caller's business.
+    static constexpr qsizetype kMaxBytesPerUnit = 4;
+    static qsizetype encodeInto(QStringView text, TextEncoding encoding, char *dst, bool *escapes);
+
     // True when bytes are strictly valid UTF-8 (no escapes needed); *ascii tells whether
     // every byte is below 0x80.
     static bool isValidUtf8(QByteArrayView bytes, bool *ascii);

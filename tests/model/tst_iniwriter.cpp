@@ -136,6 +136,8 @@ private slots:
         QTest::newRow("legacy bytes that read as UTF-8") << TextEncoding::Legacy << u"utf-8 lookalike"_s << false;
         QTest::newRow("empty document") << utf8 << u"clear"_s << true;
         QTest::newRow("empty document with mark") << TextEncoding::Utf16LeBom << u"clear"_s << true;
+        // No bytes at all: the file opens in the encoding of a new document.
+        QTest::newRow("empty document, utf-16 without mark") << TextEncoding::Utf16Be << u"empty"_s << true;
     }
 
     // After Save As the document becomes what a read of the written file gives. Where
@@ -179,6 +181,8 @@ private slots:
             doc.setRowData(b, 1, u"x"_s + QChar(0xDCFF));
         else if (edit == u"clear")
             doc.clear(u"x.ini"_s);
+        else if (edit == u"empty")
+            doc.clear(u"x.ini"_s), doc.setEncoding(encoding);
         else if (edit == u"utf-8 lookalike")
             doc.setNodeText(a, u"值"_s);
         if (edit == u"ascii" || edit == u"clear") {
