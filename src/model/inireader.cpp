@@ -44,6 +44,7 @@ struct Utf8Texts
     QString name;
     QString data;
     bool allAscii = false; // the bytes being parsed are known to be all ASCII
+    bool validated = false; // the bytes being parsed are known to be strict UTF-8
 
     void addRow(KeyList &rows, const char *nameFrom, const char *nameTo, const char *dataFrom,
                 const char *dataTo)
@@ -52,8 +53,8 @@ struct Utf8Texts
             rows.appendRead(QLatin1StringView(nameFrom, nameTo), QLatin1StringView(dataFrom, dataTo));
             return;
         }
-        TextCodec::decodeUtf8(QByteArrayView(nameFrom, nameTo), &name);
-        TextCodec::decodeUtf8(QByteArrayView(dataFrom, dataTo), &data);
+        decode(QByteArrayView(nameFrom, nameTo), &name);
+        decode(QByteArrayView(dataFrom, dataTo), &data);
         rows.appendRead(QStringView(name), QStringView(data));
     }
     QString sectionName(const char *from, const char *to)
@@ -61,8 +62,15 @@ struct Utf8Texts
         if (isAscii(from, to))
             return QString::fromLatin1(from, to - from);
         QString text;
-        TextCodec::decodeUtf8(QByteArrayView(from, to), &text);
+        decode(QByteArrayView(from, to), &text);
         return text;
+    }
+    void decode(QByteArrayView bytes, QString *out) const
+    {
+        if (validated)
+            TextCodec::decodeValidUtf8(bytes, out);
+        else
+            TextCodec::decodeUtf8(bytes, out);
     }
 };
 
@@ -128,6 +136,7 @@ PieceRead readPieces(QIODevice &file, Take take)
 PieceRead readUtf8(QIODevice &file, bool byteOrderMark, DocumentContent &content)
 {
     Utf8Texts texts;
+    texts.validated = !byteOrderMark;
     IniLineParser<char, Utf8Texts> parser(content, texts);
     bool ascii = true;
     const PieceRead read = readPieces(file, [&](QByteArrayView lines) {

@@ -184,6 +184,36 @@ qsizetype TextCodec::decodeUtf8(QByteArrayView bytes, QString *out)
     return decodeUtf8Bytes(bytes, out);
 }
 
+void TextCodec::decodeValidUtf8(QByteArrayView bytes, QString *out)
+{
+    // Every sequence is known to be whole and strict: its lead byte tells its length.
+    out->resize(bytes.size());
+    char16_t *const first = reinterpret_cast<char16_t *>(out->data());
+    char16_t *d = first;
+    const auto *s = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *const end = s + bytes.size();
+    while (s < end) {
+        const uchar b = *s;
+        if (b < 0x80) {
+            *d++ = b;
+            s += 1;
+        } else if (b < 0xE0) {
+            *d++ = char16_t(((b & 0x1F) << 6) | (s[1] & 0x3F));
+            s += 2;
+        } else if (b < 0xF0) {
+            *d++ = char16_t(((b & 0x0F) << 12) | ((s[1] & 0x3F) << 6) | (s[2] & 0x3F));
+            s += 3;
+        } else {
+            const char32_t cp = (char32_t(b & 0x07) << 18) | (char32_t(s[1] & 0x3F) << 12)
+                                | (char32_t(s[2] & 0x3F) << 6) | char32_t(s[3] & 0x3F);
+            *d++ = QChar::highSurrogate(cp);
+            *d++ = QChar::lowSurrogate(cp);
+            s += 4;
+        }
+    }
+    out->truncate(d - first);
+}
+
 bool TextCodec::isValidUtf8(QByteArrayView bytes, bool *ascii)
 {
     const auto *s = reinterpret_cast<const uchar *>(bytes.data());

@@ -89,6 +89,8 @@ public:
     // Decodes UTF-8 into *out (replacing its text, reusing its capacity), with escapes
     // for bytes that start no valid sequence. Returns how many bytes became escapes.
     static qsizetype decodeUtf8(QByteArrayView bytes, QString *out);
+    // The same for bytes that isValidUtf8() has accepted, without checking them again.
+    static void decodeValidUtf8(QByteArrayView bytes, QString *out);
 
     static QByteArray byteOrderMark(TextEncoding encoding);
     // A short name for messages: "UTF-8", "UTF-16LE", "GB18030", "Windows-1251", ...

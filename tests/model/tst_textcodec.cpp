@@ -225,6 +225,31 @@ private slots:
         QCOMPARE(bad, qsizetype(2));
     }
 
+    // Valid UTF-8 of every length decodes as Qt decodes it, checked or trusted.
+    void validUtf8DecodesAsQt()
+    {
+        QRandomGenerator random(17);
+        for (int round = 0; round < 200; ++round) {
+            QString text;
+            for (int i = 0; i < 50; ++i) {
+                static constexpr char32_t tops[] = {0x80, 0x800, 0x10000, 0x110000};
+                char32_t cp = random.bounded(tops[random.bounded(4)]);
+                if (cp >= 0xD800 && cp <= 0xDFFF)
+                    cp = u'[';
+                text.append(QString::fromUcs4(&cp, 1));
+            }
+            const QByteArray bytes = text.toUtf8();
+            bool ascii = true;
+            QVERIFY(TextCodec::isValidUtf8(bytes, &ascii));
+            QString checked;
+            QString trusted;
+            QCOMPARE(TextCodec::decodeUtf8(bytes, &checked), qsizetype(0));
+            TextCodec::decodeValidUtf8(bytes, &trusted);
+            QCOMPARE(checked, QString::fromUtf8(bytes));
+            QCOMPARE(trusted, QString::fromUtf8(bytes));
+        }
+    }
+
     // UTF-16 copies code units: a lone surrogate read from such a file goes back as is.
     void utf16KeepsLoneSurrogates()
     {
