@@ -228,23 +228,21 @@ bool TextCodec::isValidUtf8(QByteArrayView bytes, bool *ascii)
                 break;
             s += 8;
         }
-        if (s == end)
-            break;
-        const uchar b = *s;
-        if (b < 0x80) {
+        while (s < end && *s < 0x80)
             ++s;
-            continue;
+        // Runs of characters that take three bytes (Chinese text), until the next ASCII.
+        while (s < end && *s >= 0x80) {
+            onlyAscii = false;
+            if (plainThreeBytes(s, end)) {
+                s += 3;
+                continue;
+            }
+            char32_t cp = 0;
+            const int len = utf8Sequence(s, end, &cp);
+            if (len == 0)
+                return false;
+            s += len;
         }
-        onlyAscii = false;
-        if (plainThreeBytes(s, end)) {
-            s += 3;
-            continue;
-        }
-        char32_t cp = 0;
-        const int len = utf8Sequence(s, end, &cp);
-        if (len == 0)
-            return false;
-        s += len;
     }
     *ascii = onlyAscii;
     return true;
