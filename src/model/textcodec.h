@@ -97,4 +97,7 @@ public:
     static QString encodingName(TextEncoding encoding);
     // True for the characters that stand for an undecodable byte.
     static bool isEscape(char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
+    // Writes the UTF-8 of text to dst (room for three bytes a code unit); returns how many
+    // bytes, or -1 (with *badPos) at a lone surrogate that is no escape.
+    static qsizetype encodeUtf8Into(QStringView text, char *dst, qsizetype *badPos, bool *escapes);
 };
