@@ -47,10 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = FuzzCheck::documentPath();
 
     IniDocument first;
-    ReadIniBytes(first, QByteArray::fromRawData(input.data(), input.size()), path);
+    readIniBytes(first, QByteArray::fromRawData(input.data(), input.size()), path);
     QByteArray written;
     QString error;
-    if (!EncodeIniDocument(first, &written, &error)) {
+    if (!encodeIniDocument(first, &written, &error)) {
         FUZZ_CHECK(refusedForMark(error), "a document just read can be written", error);
         return 0;
     }
@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(written.startsWith(mark), "the output starts with the document's byte-order mark");
     DocumentContent content;
     const QString text = TextCodec::decode(QByteArrayView(written).sliced(mark.size()), first.encoding());
-    ParseIniText(text, content);
+    parseIniText(text, content);
     FuzzCheck::reversedContent(first, content);
 
     // Reading the output afresh works its encoding out again. Where that gives another
@@ -68,13 +68,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // whose undecodable lines were dropped and whose rest is valid UTF-8): a limit of
     // guessing encodings, not of the writer, which kept every byte.
     IniDocument second;
-    ReadIniBytes(second, written, path);
+    readIniBytes(second, written, path);
     FuzzCheck::readDocument(second, path);
-    const DocumentScan scan = ScanDocument(first);
+    const DocumentScan scan = scanDocument(first);
     if (scan.readsBack) {
         IniDocument derived;
-        ReadIniBytes(derived, QByteArray::fromRawData(input.data(), input.size()), path);
-        ReadBackWritten(derived, path, scan.readEncoding);
+        readIniBytes(derived, QByteArray::fromRawData(input.data(), input.size()), path);
+        readBackWritten(derived, path, scan.readEncoding);
         FuzzCheck::sameDocument(derived, second);
     }
     const bool sameEncoding = second.encoding() == first.encoding()
@@ -85,16 +85,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // Two round trips reverse the rows twice: the output comes back byte for byte.
     QByteArray again;
-    if (!EncodeIniDocument(second, &again, &error)) {
+    if (!encodeIniDocument(second, &again, &error)) {
         FUZZ_CHECK(refusedForMark(error), "a reread document can be written", error);
         return 0;
     }
     IniDocument third;
-    ReadIniBytes(third, again, path);
+    readIniBytes(third, again, path);
     if (third.encoding() != second.encoding() && !allAscii(again))
         return 0; // the reversed rows put other bytes first, e.g. FF FE
     QByteArray thrice;
-    if (!EncodeIniDocument(third, &thrice, &error)) {
+    if (!encodeIniDocument(third, &thrice, &error)) {
         FUZZ_CHECK(refusedForMark(error), "a third document can be written", error);
         return 0;
     }

@@ -128,7 +128,7 @@ bool FileCommands::writeAndReadBack(const QString &path)
     // writer knows what the read would give, the document becomes that itself, so that
     // a second copy of a large file never sits beside the first.
     if (readBack.exact) {
-        ReadBackWritten(m_doc, path, readBack.encoding);
+        readBackWritten(m_doc, path, readBack.encoding);
         return true;
     }
     return read(path) == ReadResult::Ok;

@@ -94,7 +94,7 @@ bool rowReadsBack(const KeyList &keys, qsizetype i)
 
 } // namespace
 
-DocumentScan ScanDocument(const IniDocument &doc)
+DocumentScan scanDocument(const IniDocument &doc)
 {
     DocumentScan scan;
     Scanner scanner;
@@ -144,7 +144,7 @@ DocumentScan ScanDocument(const IniDocument &doc)
     return scan;
 }
 
-QString DescribeLine(const IniDocument &doc, qsizetype line)
+QString describeLine(const IniDocument &doc, qsizetype line)
 {
     qsizetype index = line - 1;
     const KeyList &rootKeys = *doc.list(0);

@@ -13,7 +13,7 @@ struct DocumentScan
     // (CR or LF), which would split its line on the next read. Names the section and key.
     QString lineBreak;
     // True when a read of the written file gives the document back with each list
-    // reversed (see ReadBackWritten): no key name holds "=", no key line reads as a
+    // reversed (see readBackWritten): no key name holds "=", no key line reads as a
     // header, and the bytes read back in `readEncoding` as the very texts written.
     bool readsBack = false;
     TextEncoding readEncoding = defaultNewFileEncoding();
@@ -25,8 +25,8 @@ struct DocumentScan
     bool escapes = false;
 };
 
-DocumentScan ScanDocument(const IniDocument &doc);
+DocumentScan scanDocument(const IniDocument &doc);
 
 // What line `line` (counted from 1) of the written file holds, for a message: the key or
 // the section header written there, named as the window shows it.
-QString DescribeLine(const IniDocument &doc, qsizetype line);
+QString describeLine(const IniDocument &doc, qsizetype line);

@@ -142,7 +142,7 @@ QString specialTarget(const QString &path)
 
 } // namespace
 
-bool ReplaceFileContent(const QString &path, const ContentProducer &produce, QString *error)
+bool replaceFileContent(const QString &path, const ContentProducer &produce, QString *error)
 {
     const QString special = specialTarget(path);
     if (!special.isEmpty())

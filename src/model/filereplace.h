@@ -31,4 +31,4 @@ using ContentProducer = std::function<bool(const ByteSink &sink, QString *error)
 // Windows keeps the one-step replacement throughout.
 //
 // False with the reason in *error (when given) on failure.
-bool ReplaceFileContent(const QString &path, const ContentProducer &produce, QString *error);
+bool replaceFileContent(const QString &path, const ContentProducer &produce, QString *error);

@@ -201,7 +201,7 @@ PieceRead readLegacy(QIODevice &file, DocumentContent &content)
 // Reads all of device into content: UTF-8 (and plain ASCII, the common case) is parsed
 // from the bytes themselves and the legacy code page decoded, a piece at a time; other
 // encodings are decoded whole first.
-// Either way the result is what TextCodec::decodeFile() and ParseIniText() give for the
+// Either way the result is what TextCodec::decodeFile() and parseIniText() give for the
 // whole text. False when the device fails in a way that read() or seek() reports (the
 // caller also checks its own error state: readAll() reports none).
 bool readContent(QIODevice &device, DocumentContent &content)
@@ -233,7 +233,7 @@ bool readContent(QIODevice &device, DocumentContent &content)
         bytes = QByteArray();
         decoded.text.squeeze();
         content.encoding = decoded.encoding;
-        ParseIniText(decoded.text, content);
+        parseIniText(decoded.text, content);
     }
     return true;
 }
@@ -247,7 +247,7 @@ void replaceDocument(IniDocument &doc, const QString &nativePath, DocumentConten
 
 } // namespace
 
-void ParseIniText(QStringView text, DocumentContent &content)
+void parseIniText(QStringView text, DocumentContent &content)
 {
     Utf16Texts texts;
     IniLineParser<char16_t, Utf16Texts> parser(content, texts);
@@ -278,7 +278,7 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
 
     // A file that cannot fit is refused before a byte is read; an allocation that fails
     // anyway (a file that needs more than most) drops what was read and keeps the document.
-    const QString short_ = MemoryShortForRead(info.size());
+    const QString short_ = memoryShortForRead(info.size());
     if (!short_.isEmpty())
         return fail(short_);
     QFile file(path);
@@ -290,13 +290,13 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
             return fail(file.errorString());
     } catch (const std::bad_alloc &) {
         content = DocumentContent();
-        return fail(OutOfMemoryWhileReading(info.size()));
+        return fail(outOfMemoryWhileReading(info.size()));
     }
     replaceDocument(doc, nativePath, std::move(content));
     return ReadResult::Ok;
 }
 
-void ReadBackWritten(IniDocument &doc, const QString &path, TextEncoding encoding)
+void readBackWritten(IniDocument &doc, const QString &path, TextEncoding encoding)
 {
     const QString nativePath = QDir::toNativeSeparators(path);
     doc.resetAsRead(nativePath, FileNameFromPath(nativePath), encoding);
@@ -304,7 +304,7 @@ void ReadBackWritten(IniDocument &doc, const QString &path, TextEncoding encodin
     doc.setSelectedNode(1);
 }
 
-void ReadIniBytes(IniDocument &doc, QByteArray bytes, const QString &path)
+void readIniBytes(IniDocument &doc, QByteArray bytes, const QString &path)
 {
     DocumentContent content;
     {

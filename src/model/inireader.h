@@ -47,12 +47,12 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error = n
 // ReadBack was exact (encoding as it says), made from the document itself: each list as
 // KeyList::settleAsRead() leaves it, then path, root text, status texts and selection
 // as after a read.
-void ReadBackWritten(IniDocument &doc, const QString &path, TextEncoding encoding);
+void readBackWritten(IniDocument &doc, const QString &path, TextEncoding encoding);
 
 // What ReadIniFile does once it holds the file's bytes: the document is replaced by the
 // INI text in bytes as if read from the file at path. It cannot fail. The bytes are let
 // go of once decoded (move them in to keep a large file's peak memory down).
-void ReadIniBytes(IniDocument &doc, QByteArray bytes, const QString &path);
+void readIniBytes(IniDocument &doc, QByteArray bytes, const QString &path);
 
 // Parses decoded INI text into content (for the reader; also usable on its own).
-void ParseIniText(QStringView text, DocumentContent &content);
+void parseIniText(QStringView text, DocumentContent &content);

@@ -134,7 +134,7 @@ private:
 
     bool failAt(qsizetype line, const QString &reason)
     {
-        return fail(u"第 %1 行，%2：%3"_s.arg(line).arg(DescribeLine(m_doc, line), reason));
+        return fail(u"第 %1 行，%2：%3"_s.arg(line).arg(describeLine(m_doc, line), reason));
     }
 
     // A file without byte-order mark whose first bytes read as one (a first key named
@@ -245,19 +245,19 @@ bool refuse(QString *error, const QString &reason)
 
 } // namespace
 
-bool EncodeIniDocument(const IniDocument &doc, const ByteSink &sink, QString *error)
+bool encodeIniDocument(const IniDocument &doc, const ByteSink &sink, QString *error)
 {
-    const DocumentScan scan = ScanDocument(doc);
+    const DocumentScan scan = scanDocument(doc);
     if (!scan.lineBreak.isEmpty())
         return refuse(error, scan.lineBreak);
     Encoder out(doc, scan, sink, error);
     return encodeLines(doc, out);
 }
 
-bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error)
+bool encodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error)
 {
     bytes->clear();
-    const bool ok = EncodeIniDocument(doc, [bytes](QByteArrayView piece) {
+    const bool ok = encodeIniDocument(doc, [bytes](QByteArrayView piece) {
         bytes->append(piece);
         return true;
     }, error);
@@ -269,7 +269,7 @@ bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error
 bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, ReadBack *readBack)
 {
     try {
-        const DocumentScan scan = ScanDocument(doc);
+        const DocumentScan scan = scanDocument(doc);
         if (!scan.lineBreak.isEmpty())
             return refuse(error, scan.lineBreak);
         bool readsAsUtf8 = true;
@@ -279,7 +279,7 @@ bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, R
             readsAsUtf8 = out.readsAsUtf8();
             return ok;
         };
-        if (!ReplaceFileContent(path, produce, error))
+        if (!replaceFileContent(path, produce, error))
             return false;
         if (readBack) {
             readBack->exact = scan.readsBack || (scan.readsBackUnlessUtf8 && !readsAsUtf8);
@@ -288,6 +288,6 @@ bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, R
         return true;
     } catch (const std::bad_alloc &) {
         // Everything the write allocated is gone again, and a temporary file with it.
-        return refuse(error, OutOfMemoryWhileSaving());
+        return refuse(error, outOfMemoryWhileSaving());
     }
 }

@@ -28,22 +28,22 @@ using ByteSink = std::function<bool(QByteArrayView)>;
 // that would start like one. Some pieces may have gone to sink by then: a caller that
 // must not change anything on failure checks with a sink that keeps nothing first, or
 // throws the pieces away. False with *error untouched when sink returned false.
-bool EncodeIniDocument(const IniDocument &doc, const ByteSink &sink, QString *error = nullptr);
+bool encodeIniDocument(const IniDocument &doc, const ByteSink &sink, QString *error = nullptr);
 
 // The same into one buffer (for tests and tools); *bytes is empty on failure.
-bool EncodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error = nullptr);
+bool encodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error = nullptr);
 
 // What reading the file that WriteIniFile has just written would give, known without
 // reading it: `exact` when the read gives the document itself as a read leaves it (see
-// ReadBackWritten), in `encoding`. Otherwise only a real read tells.
+// readBackWritten), in `encoding`. Otherwise only a real read tells.
 struct ReadBack
 {
     bool exact = false;
     TextEncoding encoding = defaultNewFileEncoding();
 };
 
-// Writes the document as an INI file at path (the bytes of EncodeIniDocument), keeping
-// what the file is on disk: see ReplaceFileContent for how (a symbolic link is followed,
+// Writes the document as an INI file at path (the bytes of encodeIniDocument), keeping
+// what the file is on disk: see replaceFileContent for how (a symbolic link is followed,
 // links, owner, group and permissions are kept, a target that exists but is no regular
 // file is refused). On any failure (a line break in a text, a character the encoding
 // cannot hold, a missing or read-only folder, a full disk, too little memory) false is

@@ -70,7 +70,7 @@ qint64 AvailableMemory()
     return available;
 }
 
-QString MemoryShortForRead(qint64 fileSize)
+QString memoryShortForRead(qint64 fileSize)
 {
     const qint64 available = AvailableMemory();
     const auto needed = qint64(std::ceil(double(fileSize) * kReadPeakFactor));
@@ -80,13 +80,13 @@ QString MemoryShortForRead(qint64 fileSize)
         sizeText(fileSize), megabytes(needed), megabytes(available));
 }
 
-QString OutOfMemoryWhileReading(qint64 fileSize)
+QString outOfMemoryWhileReading(qint64 fileSize)
 {
     return u"内存不足：读取这个 %1 的文件时无法分配所需的内存（可用约 %2）"_s.arg(
         sizeText(fileSize), megabytes(std::max<qint64>(AvailableMemory(), 0)));
 }
 
-QString OutOfMemoryWhileSaving()
+QString outOfMemoryWhileSaving()
 {
     return u"内存不足：保存时无法分配所需的内存（可用约 %1），文件没有改动"_s.arg(
         megabytes(std::max<qint64>(AvailableMemory(), 0)));

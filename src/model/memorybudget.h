@@ -20,9 +20,9 @@ qint64 AvailableMemory();
 // Empty when a read of a file of fileSize bytes fits in AvailableMemory(); otherwise the
 // reason, beginning "内存不足", with the file's size, what the read needs and what is
 // available.
-QString MemoryShortForRead(qint64 fileSize);
+QString memoryShortForRead(qint64 fileSize);
 
 // The reason when a read of a file of fileSize bytes failed to allocate memory.
-QString OutOfMemoryWhileReading(qint64 fileSize);
+QString outOfMemoryWhileReading(qint64 fileSize);
 // The reason when a save failed to allocate memory (nothing was written).
-QString OutOfMemoryWhileSaving();
+QString outOfMemoryWhileSaving();

@@ -137,7 +137,7 @@ private slots:
         IniDocument doc;
         fillBig(doc);
         QByteArray full;
-        QVERIFY(EncodeIniDocument(doc, &full));
+        QVERIFY(encodeIniDocument(doc, &full));
         const QString before = TestFiles::describe(doc);
 
         if (kind == u"under file"_s) {

@@ -52,7 +52,7 @@ private slots:
 
         // Unedited, the escapes go back as the bytes they were.
         QByteArray unedited;
-        QVERIFY(EncodeIniDocument(doc, &unedited));
+        QVERIFY(encodeIniDocument(doc, &unedited));
         QCOMPARE(unedited, original);
 
         const KeyRow &row = doc.list(2)->row(0);

@@ -235,7 +235,7 @@ private slots:
         DocumentContent content;
         const DecodedText decoded = TextCodec::decodeFile(bytes);
         content.encoding = decoded.encoding;
-        ParseIniText(decoded.text, content);
+        parseIniText(decoded.text, content);
         IniDocument whole;
         whole.reset(doc.path(), doc.rootText(), std::move(content));
         whole.setSelectedNode(1);

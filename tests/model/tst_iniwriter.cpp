@@ -43,11 +43,11 @@ private:
         const DecodedText decoded = TextCodec::decodeFile(bytes);
         DocumentContent content;
         content.encoding = decoded.encoding;
-        ParseIniText(decoded.text, content);
+        parseIniText(decoded.text, content);
         IniDocument doc;
         doc.reset(u"x.ini"_s, u"x.ini"_s, std::move(content));
         QByteArray out;
-        if (!EncodeIniDocument(doc, &out))
+        if (!encodeIniDocument(doc, &out))
             return "(failed)";
         return out;
     }
@@ -102,7 +102,7 @@ private slots:
         ReadBack readBack;
         QVERIFY(WriteIniFile(doc, dir.filePath(u"1.ini"_s), nullptr, &readBack));
         if (readBack.exact) {
-            ReadBackWritten(doc, dir.filePath(u"1.ini"_s), readBack.encoding);
+            readBackWritten(doc, dir.filePath(u"1.ini"_s), readBack.encoding);
             IniDocument reread;
             QCOMPARE(ReadIniFile(reread, dir.filePath(u"1.ini"_s)), ReadResult::Ok);
             QCOMPARE(TestFiles::describe(doc), TestFiles::describe(reread));
@@ -201,7 +201,7 @@ private slots:
         IniDocument reread;
         QCOMPARE(ReadIniFile(reread, path), ReadResult::Ok);
         if (exact) {
-            ReadBackWritten(doc, path, readBack.encoding);
+            readBackWritten(doc, path, readBack.encoding);
             QCOMPARE(TestFiles::describe(doc), TestFiles::describe(reread));
             QCOMPARE(doc.statusPath(), reread.statusPath());
             QCOMPARE(doc.statusCount(), reread.statusCount());
@@ -257,7 +257,7 @@ private slots:
             doc.insertRow(member, member == 0 ? 0 : 2, KeyRow(name, data));
         QString error;
         QByteArray bytes;
-        QCOMPARE(EncodeIniDocument(doc, &bytes, &error), named.isEmpty());
+        QCOMPARE(encodeIniDocument(doc, &bytes, &error), named.isEmpty());
         QCOMPARE(WriteIniFile(doc, path, &error), named.isEmpty());
         if (named.isEmpty()) {
             const QByteArray line = (u"\r\n"_s + name + u'=' + data + u"\r\n"_s).toUtf8();
