@@ -4,7 +4,7 @@
 #
 #   tools/fuzz.sh [seconds-per-target] [target...]
 #
-# Seconds default to 30; targets default to all (reader, roundtrip, codec). Inputs that
+# Seconds default to 30; targets default to all (reader, roundtrip, codec, legacy). Inputs that
 # libFuzzer finds interesting stay in build-fuzz/corpus/<target>/ for the next run; a
 # crash is saved as build-fuzz/crash-<target>-* and makes the script fail.
 # FUZZ_MAX_LEN (default 20000 bytes) bounds an input; it is above the legacy codec's
@@ -14,7 +14,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(reader roundtrip codec)
+[ ${#targets[@]} -gt 0 ] || targets=(reader roundtrip codec legacy)
 build="$here/build-fuzz"
 jobs=${FUZZ_BUILD_JOBS:-2}
 "$here/tools/deps.sh" checks

@@ -4,6 +4,7 @@
 #include "textcodec.h"
 
 #include <cstring>
+#include <string_view>
 
 using namespace Qt::StringLiterals;
 
@@ -22,16 +23,18 @@ struct Scanner
 
     bool lineBreakIn(QStringView text)
     {
-        for (const QChar c : text) {
-            const char16_t u = c.unicode();
-            if (u == u'\n' || u == u'\r')
-                return true;
-            if (u >= 0x80) {
-                ascii = false;
-                escapes = escapes || TextCodec::isEscape(u);
-            }
+        // Without branches, so that the compiler can take many characters a step.
+        bool breaks = false;
+        bool high = false;
+        bool escaped = false;
+        for (const char16_t u : std::u16string_view(text.utf16(), size_t(text.size()))) {
+            breaks |= (u == u'\n') | (u == u'\r');
+            high |= u >= 0x80;
+            escaped |= TextCodec::isEscape(u);
         }
-        return false;
+        ascii = ascii && !high;
+        escapes = escapes || escaped;
+        return breaks;
     }
     bool lineBreakIn(const KeyList::StoredText &t)
     {
@@ -132,6 +135,12 @@ DocumentScan scanDocument(const IniDocument &doc)
             encodingKnown = encoding == TextEncoding::Utf8 && !scanner.escapes;
     }
     scan.readsBack = rowsReadBack && encodingKnown;
+    // Each character of legacy text is written as bytes that decode alone to it again,
+    // and every line the writer makes holds "=" or is a header whose "]" follows whole
+    // characters: a read in the code page loses no line and keeps no escape.
+    scan.escapes = scanner.escapes;
+    scan.readsBackUnlessUtf8 = rowsReadBack && encoding == TextEncoding::Legacy && !scanner.ascii
+                               && !scanner.escapes;
     return scan;
 }
 

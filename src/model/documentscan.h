@@ -17,6 +17,12 @@ struct DocumentScan
     // header, and the bytes read back in `readEncoding` as the very texts written.
     bool readsBack = false;
     TextEncoding readEncoding = defaultNewFileEncoding();
+    // True for non-ASCII text in the legacy code page, without escapes, whose rows read
+    // back: its bytes then read back as the very texts unless the read takes them for
+    // UTF-8, which only the written bytes tell (the writer counts them).
+    bool readsBackUnlessUtf8 = false;
+    // Some text holds an escape (a character standing for an undecodable byte).
+    bool escapes = false;
 };
 
 DocumentScan scanDocument(const IniDocument &doc);

@@ -90,10 +90,9 @@ DecodedText EncodingDetector::decode(QByteArrayView bytes)
     } else if (LegacyCodec::keepsLines(bytes)) {
         // How many bytes fail to decode is known once decoded: a few are kept as escapes,
         // more mean that this is no text in the code page.
-        LegacyCodec legacy;
         qsizetype escaped = 0;
-        result.text = legacy.decode(bytes, &escaped);
-        if (escaped <= std::max(kMaxEscapes, result.text.size() / kCharsPerEscape)) {
+        result.text = LegacyCodec::platform().decode(bytes, &escaped);
+        if (fewEscapes(escaped, result.text.size())) {
             result.encoding = TextEncoding::Legacy;
             return result;
         }

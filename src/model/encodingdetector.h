@@ -5,6 +5,8 @@
 
 #include <QByteArrayView>
 
+#include <algorithm>
+
 // Chooses the encoding of a file that starts with no byte-order mark, so that decoding
 // never changes a line's kind (header, key, other), never splits or joins lines and
 // keeps every byte. In this order:
@@ -28,6 +30,12 @@ public:
     static DecodedText decode(QByteArrayView bytes);
     static constexpr qsizetype kMaxEscapes = 8;
     static constexpr qsizetype kCharsPerEscape = 64;
+    // Whether text of chars characters with escaped bytes kept as escapes reads in the
+    // legacy code page (step 3).
+    static bool fewEscapes(qsizetype escaped, qsizetype chars)
+    {
+        return escaped <= std::max(kMaxEscapes, chars / kCharsPerEscape);
+    }
 
     // Utf16Le or Utf16Be when the first 64 KiB of bytes have zero bytes at one parity
     // (at least two, and at least one for every 16 code units: an INI file's lines end

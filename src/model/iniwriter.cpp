@@ -21,15 +21,18 @@ bool isAscii(QStringView text)
 }
 
 // Encodes the lines into a buffer of about a megabyte that goes to the sink whenever it
-// is full. ASCII texts of a UTF-8 file are copied as they are; everything else gathers
-// as text and is encoded a chunk at a time, so that an encoder is set up once per chunk
-// rather than once per line.
+// is full. ASCII texts of a UTF-8 file are copied as they are; so are those of a legacy
+// file, and the other texts of either are encoded straight into the buffer, unless the
+// document holds escapes (whose bytes may join the text beside them: that is checked on
+// whole chunks). Everything else gathers as text and is encoded a chunk at a time, so
+// that an encoder is set up once per chunk rather than once per line.
 class Encoder
 {
 public:
-    Encoder(const IniDocument &doc, const ByteSink &sink, QString *error)
+    Encoder(const IniDocument &doc, const DocumentScan &scan, const ByteSink &sink, QString *error)
         : m_doc(doc), m_encoding(doc.encoding()), m_sink(sink), m_error(error),
-          m_utf8(m_encoding == TextEncoding::Utf8 || m_encoding == TextEncoding::Utf8Bom)
+          m_utf8Out(m_encoding == TextEncoding::Utf8 || m_encoding == TextEncoding::Utf8Bom),
+          m_direct((m_utf8Out || m_encoding == TextEncoding::Legacy) && !scan.escapes)
     {
         m_out.resize(kPiece + 64);
         const QByteArray mark = TextCodec::byteOrderMark(m_encoding);
@@ -38,26 +41,30 @@ public:
 
     bool put(const KeyList::StoredText &t)
     {
-        if (m_utf8 && t.ascii && !t.wide && m_text.isEmpty()) {
+        if (m_text.isEmpty() && (m_utf8Out || m_direct) && t.ascii && !t.wide) {
             append(t.latin1.data(), t.latin1.size());
             return m_used < kPiece || flush();
         }
+        if (m_text.isEmpty() && m_direct && t.wide)
+            return encodeDirect(t.utf16);
         if (m_text.isEmpty())
             m_chunkStartLine = m_lines;
         if (t.wide)
             m_text += t.utf16;
         else
             m_text += t.latin1;
-        return m_text.size() < kTextChunk || encodeText();
+        return (m_text.size() < kTextChunk && !m_direct) || encodeText();
     }
     bool put(QStringView text)
     {
-        if (m_utf8 && m_text.isEmpty() && isAscii(text)) {
+        if (m_text.isEmpty() && (m_utf8Out || m_direct) && isAscii(text)) {
             char *d = room(text.size());
             std::copy(text.utf16(), text.utf16() + text.size(), d);
             m_used += text.size();
             return m_used < kPiece || flush();
         }
+        if (m_text.isEmpty() && m_direct)
+            return encodeDirect(text);
         if (m_text.isEmpty())
             m_chunkStartLine = m_lines;
         m_text += text;
@@ -77,6 +84,8 @@ public:
         return ok;
     }
     bool finish() { return (m_text.isEmpty() || encodeText()) && flush(); }
+    // After finish(), for a legacy file: whether a read takes its bytes for UTF-8.
+    bool readsAsUtf8() const { return m_utf8.result(m_bytes); }
     bool sinkFailed() const { return m_sinkFailed; }
 
 private:
@@ -93,18 +102,39 @@ private:
     bool encodeText()
     {
         // The mark was written once at the start; UTF-8 is encoded without one.
-        const TextEncoding encoding = m_utf8 ? TextEncoding::Utf8 : m_encoding;
+        const TextEncoding encoding = m_utf8Out ? TextEncoding::Utf8 : m_encoding;
         const qsizetype markSize = TextCodec::byteOrderMark(encoding).size();
         m_encoded.clear();
         QString reason;
         qsizetype badPos = -1;
-        if (!TextCodec::encode(m_text, encoding, &m_encoded, &reason, &badPos)) {
-            const qsizetype line = m_chunkStartLine + QStringView(m_text).first(badPos).count(u'\n') + 1;
-            return fail(u"第 %1 行，%2：%3"_s.arg(line).arg(describeLine(m_doc, line), reason));
-        }
+        if (!TextCodec::encode(m_text, encoding, &m_encoded, &reason, &badPos))
+            return failAt(m_chunkStartLine + QStringView(m_text).first(badPos).count(u'\n') + 1, reason);
         append(m_encoded.constData() + markSize, m_encoded.size() - markSize);
         m_text.clear();
         return m_used < kPiece || flush();
+    }
+
+    // A text of the current line, in UTF-8 or the legacy code page, without escapes.
+    bool encodeDirect(QStringView text)
+    {
+        const TextEncoding encoding = m_utf8Out ? TextEncoding::Utf8 : m_encoding;
+        bool escapes = false;
+        const qsizetype written =
+                TextCodec::encodeInto(text, encoding, room(TextCodec::kMaxBytesPerUnit * text.size()), &escapes);
+        if (written < 0) {
+            // The encoder says which character and why.
+            QByteArray scratch;
+            QString reason;
+            TextCodec::encode(text, encoding, &scratch, &reason);
+            return failAt(m_lines + 1, reason);
+        }
+        m_used += written;
+        return m_used < kPiece || flush();
+    }
+
+    bool failAt(qsizetype line, const QString &reason)
+    {
+        return fail(u"第 %1 行，%2：%3"_s.arg(line).arg(describeLine(m_doc, line), reason));
     }
 
     // A file without byte-order mark whose first bytes read as one (a first key named
@@ -135,6 +165,12 @@ private:
         }
         if (m_used == 0)
             return true;
+        if (m_encoding == TextEncoding::Legacy) {
+            // Pieces end after a whole text, and a text that is not ASCII has ASCII ("[",
+            // "]", "=", CR LF) on both sides: no UTF-8 sequence runs across two pieces.
+            m_utf8.feed(QByteArrayView(m_out.constData(), m_used));
+            m_bytes += m_used;
+        }
         if (!m_sink(QByteArrayView(m_out.constData(), m_used))) {
             m_sinkFailed = true;
             return false;
@@ -161,7 +197,10 @@ private:
     const TextEncoding m_encoding;
     const ByteSink &m_sink;
     QString *const m_error;
-    const bool m_utf8;
+    const bool m_utf8Out;
+    const bool m_direct;
+    TextCodec::MostlyUtf8 m_utf8; // legacy bytes written so far, as a read counts them
+    qsizetype m_bytes = 0;
     QByteArray m_out;    // the piece being filled: its first m_used bytes
     qsizetype m_used = 0;
     QByteArray m_encoded; // a chunk of m_text, encoded
@@ -211,7 +250,7 @@ bool encodeIniDocument(const IniDocument &doc, const ByteSink &sink, QString *er
     const DocumentScan scan = scanDocument(doc);
     if (!scan.lineBreak.isEmpty())
         return refuse(error, scan.lineBreak);
-    Encoder out(doc, sink, error);
+    Encoder out(doc, scan, sink, error);
     return encodeLines(doc, out);
 }
 
@@ -233,14 +272,17 @@ bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, R
         const DocumentScan scan = scanDocument(doc);
         if (!scan.lineBreak.isEmpty())
             return refuse(error, scan.lineBreak);
-        const auto produce = [&doc](const ByteSink &sink, QString *reason) {
-            Encoder out(doc, sink, reason);
-            return encodeLines(doc, out);
+        bool readsAsUtf8 = true;
+        const auto produce = [&doc, &scan, &readsAsUtf8](const ByteSink &sink, QString *reason) {
+            Encoder out(doc, scan, sink, reason);
+            const bool ok = encodeLines(doc, out);
+            readsAsUtf8 = out.readsAsUtf8();
+            return ok;
         };
         if (!replaceFileContent(path, produce, error))
             return false;
         if (readBack) {
-            readBack->exact = scan.readsBack;
+            readBack->exact = scan.readsBack || (scan.readsBackUnlessUtf8 && !readsAsUtf8);
             readBack->encoding = scan.readEncoding;
         }
         return true;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <optional>
 
 #ifdef TARNWICK_HAVE_ICU
 #include <unicode/ucol.h>
@@ -20,10 +21,9 @@ namespace {
 class IcuCollator
 {
 public:
-    IcuCollator()
+    explicit IcuCollator(const QLocale &locale)
     {
         UErrorCode status = U_ZERO_ERROR;
-        const QLocale locale;
         const QByteArray name = locale.language() == QLocale::C ? QByteArray() : locale.name().toLatin1();
         m_collator = ucol_open(name.constData(), &status);
         if (U_FAILURE(status)) {
@@ -67,26 +67,29 @@ private:
 
 const IcuCollator &icuCollator()
 {
-    static const IcuCollator instance;
+    static const IcuCollator instance{QLocale()};
     return instance;
 }
 #endif
 
+QCollator makeCollator(const QLocale &locale)
+{
+    QCollator c{locale};
+    c.setCaseSensitivity(Qt::CaseInsensitive);
+    return c;
+}
+
 // One collator for the whole run: building one per comparison would dominate a sort.
 const QCollator &collator()
 {
-    static const QCollator instance = [] {
-        QCollator c{QLocale()};
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
+    static const QCollator instance = makeCollator(QLocale());
     return instance;
 }
 
-bool cLocale()
+QCollatorSortKey qtSortKey(const QCollator &c, const QString &name)
 {
-    static const bool isC = collator().locale().language() == QLocale::C;
-    return isC;
+    // In the C locale Qt's sort key is the text itself and ignores the case setting.
+    return c.sortKey(c.locale().language() == QLocale::C ? name.toCaseFolded() : name);
 }
 
 } // namespace
@@ -102,19 +105,39 @@ int KeyCollation::compare(QStringView a, QStringView b)
 
 QCollatorSortKey KeyCollation::sortKey(const QString &name)
 {
-    // In the C locale Qt's sort key is the text itself and ignores the case setting.
-    return collator().sortKey(cLocale() ? name.toCaseFolded() : name);
+    return qtSortKey(collator(), name);
+}
+
+bool KeyCollation::hasIcu()
+{
+#ifdef TARNWICK_HAVE_ICU
+    return icuCollator().isValid();
+#else
+    return false;
+#endif
 }
 
 std::vector<qsizetype> KeyCollation::sortedOrder(const std::vector<QStringView> &names,
                                                  Qt::SortOrder order)
 {
+    return sortedOrder(names, order, hasIcu() ? Route::Icu : Route::Qt, QLocale());
+}
+
+std::vector<qsizetype> KeyCollation::sortedOrder(const std::vector<QStringView> &names,
+                                                 Qt::SortOrder order, Route route,
+                                                 const QLocale &locale)
+{
     const size_t n = names.size();
     std::vector<qsizetype> result(n);
     std::iota(result.begin(), result.end(), qsizetype(0));
     const bool ascending = order == Qt::AscendingOrder;
+    const bool current = locale == QLocale();
 #ifdef TARNWICK_HAVE_ICU
-    if (icuCollator().isValid()) {
+    std::optional<IcuCollator> ownIcu;
+    if (route == Route::Icu && !current)
+        ownIcu.emplace(locale);
+    const IcuCollator &icu = ownIcu ? *ownIcu : icuCollator();
+    if (route == Route::Icu && icu.isValid()) {
         // Each entry carries the first eight key bytes, so most comparisons touch no
         // other memory; the index breaks ties, which makes the order stable.
         struct Entry { uint64_t prefix; size_t offset; uint32_t length; uint32_t index; };
@@ -123,7 +146,7 @@ std::vector<qsizetype> KeyCollation::sortedOrder(const std::vector<QStringView> 
         std::vector<Entry> entries(n);
         for (size_t i = 0; i < n; ++i) {
             const size_t offset = bytes.size();
-            const uint32_t length = icuCollator().appendKey(names[i], bytes);
+            const uint32_t length = icu.appendKey(names[i], bytes);
             entries[i] = {0, offset, length, uint32_t(i)};
         }
         for (Entry &e : entries) {
@@ -153,11 +176,17 @@ std::vector<qsizetype> KeyCollation::sortedOrder(const std::vector<QStringView> 
             result[i] = entries[i].index;
         return result;
     }
+#else
+    Q_UNUSED(route);
 #endif
+    std::optional<QCollator> own;
+    if (!current)
+        own = makeCollator(locale);
+    const QCollator &qt = own ? *own : collator();
     std::vector<QCollatorSortKey> keys;
     keys.reserve(n);
     for (QStringView name : names)
-        keys.push_back(sortKey(name.toString()));
+        keys.push_back(qtSortKey(qt, name.toString()));
     std::stable_sort(result.begin(), result.end(), [&](qsizetype a, qsizetype b) {
         const int c = keys[size_t(a)].compare(keys[size_t(b)]);
         return ascending ? c < 0 : c > 0;

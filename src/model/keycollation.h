@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCollatorSortKey>
+#include <QLocale>
 #include <QString>
 #include <QStringView>
 
@@ -20,4 +21,13 @@ public:
     // goes to place i. Equal names keep their relative order in either direction.
     static std::vector<qsizetype> sortedOrder(const std::vector<QStringView> &names,
                                               Qt::SortOrder order);
+
+    // The two ways to the same order: ICU's collator directly (its sort keys are plain
+    // bytes), where the program is built with ICU, and Qt's QCollator otherwise.
+    enum class Route { Icu, Qt };
+    static bool hasIcu();
+    // sortedOrder() along the given route and for the given locale (Icu without ICU
+    // falls back to Qt).
+    static std::vector<qsizetype> sortedOrder(const std::vector<QStringView> &names,
+                                              Qt::SortOrder order, Route route, const QLocale &locale);
 };

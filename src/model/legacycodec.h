@@ -1,5 +1,7 @@
 #pragma once
 
+#include "codepagelayout.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -7,47 +9,92 @@
 #include <QStringEncoder>
 #include <QStringView>
 
-// The legacy code page of INI files: GB18030 (a superset of code page 936) decoded
-// through the system's ICU, or the ANSI code page on Windows.
+#include <array>
+#include <optional>
+#include <vector>
+
+// A legacy code page of INI files, given by its number: the program passes
+// platformCodePage() (the ANSI code page on Windows, GB18030 elsewhere); any of 936, 950,
+// 932, 949 and the single-byte pages such as 1252 can be asked for on every platform
+// through Qt's converters (ICU).
 //
 // Decoding keeps every byte: a byte that starts no valid sequence, or a sequence that
 // does not come back as the same bytes when encoded again, becomes escapes
-// (U+DC00+byte, see TextCodec; an ASCII byte among them stays itself). Encoding turns
-// escapes back into bytes and fails on a character the code page cannot represent
-// instead of writing a substitute.
+// (U+DC00+byte, see TextCodec; an ASCII byte among them stays itself). Each sequence
+// decodes as the converter decodes it alone; ASCII is copied, and a two-byte sequence
+// is looked up in a table the converter filled the first time its lead byte was met.
+// Encoding turns escapes back into bytes and fails on a character the code page cannot
+// represent instead of writing a substitute.
 class LegacyCodec
 {
 public:
-    LegacyCodec();
+    static int platformCodePage();
 
-    static QString name();
+    explicit LegacyCodec(int codePage = platformCodePage());
+    Q_DISABLE_COPY_MOVE(LegacyCodec)
+    // The platform's code page, one codec per thread, which keeps its tables from one
+    // use to the next.
+    static LegacyCodec &platform();
+
+    static QString name(int codePage = platformCodePage());
+    int codePage() const { return m_layout.codePage(); }
 
     // True when reading bytes in the code page loses no line: no line that starts with
     // "[", ends in "]" and holds no "=" has its "]" taken into the character before it
     // (it would be neither a header nor a key). A line with "=" stays a key either way.
-    // Only such lines are walked sequence by sequence; nothing is decoded.
-    static bool keepsLines(QByteArrayView bytes);
+    // Only such lines are walked sequence by sequence; nothing is decoded. Lines never
+    // run across pieces that end at a line end: bytes may be checked piece by piece.
+    static bool keepsLines(QByteArrayView bytes, int codePage = platformCodePage());
+    bool keepsLinesOf(QByteArrayView bytes) const;
 
     // *escaped (when given) is set to how many bytes became escapes.
     QString decode(QByteArrayView bytes, qsizetype *escaped = nullptr);
+    // Appends the text of bytes to *out and returns how many bytes became escapes. A
+    // sequence cut off at the end becomes escapes: pieces of one text decode as the
+    // whole does when each ends at a line end (no sequence holds CR or LF).
+    qsizetype decodeAppend(QByteArrayView bytes, QString *out);
+    // The same text as decode(), each sequence through the converter on its own and no
+    // table: the slow route that the fast one is checked against.
+    QString decodeEachSequence(QByteArrayView bytes, qsizetype *escaped = nullptr);
+
     // Appends to *out; on failure returns false with *badPos at the first character
-    // that cannot be represented (out then holds a partial result).
-    bool encode(QStringView text, QByteArray *out, qsizetype *badPos);
+    // that cannot be represented (out then holds a partial result). Each character is
+    // encoded as the converter encodes it alone (and decodes back from), looked up in a
+    // table after the first time.
+    // *escapes (when given) is set to true when the text holds an escape.
+    bool encode(QStringView text, QByteArray *out, qsizetype *badPos, bool *escapes = nullptr);
+    // The same into dst, which has room for kMaxBytesPerUnit bytes a code unit of text:
+    // returns how many bytes it wrote, or -1 on failure.
+    static constexpr qsizetype kMaxBytesPerUnit = 4;
+    qsizetype encodeInto(QStringView text, char *dst, qsizetype *badPos, bool *escapes = nullptr);
 
 private:
-    static QStringDecoder makeDecoder();
-    static QStringEncoder makeEncoder();
+    void makeDecoder();
+    void makeEncoder();
     // Readies both converters for an independent piece of text.
     void restart();
-    // Length of the multi-byte sequence at s (1, 2 or 4), 0 when s starts none.
-    static int sequenceLength(const uchar *s, const uchar *end);
-    // Decodes a run of whole sequences and checks that it encodes back to the same
-    // bytes; false when it does not.
+    // Decodes whole sequences and checks that they encode back to the same bytes;
+    // false when they do not.
     bool decodeRun(QByteArrayView run, QString *out);
     bool encodeRun(QStringView run, QByteArray *out);
     // Returns how many escapes it appended.
     static qsizetype appendEscapes(QByteArrayView bytes, QString *out);
+    // The table's entry for a sequence of one or two bytes (filling its row first).
+    char16_t tableEntry(const uchar *s, int len);
+    void fillRow(uchar lead);
+    // The encoding table's entry for a character (asking the converter the first time).
+    quint32 encodeEntry(char16_t c);
 
-    QStringDecoder m_decoder;
-    QStringEncoder m_encoder;
+    CodePageLayout m_layout;
+    // Made in place, never moved: see restart().
+    std::optional<QStringDecoder> m_decoder;
+    std::optional<QStringEncoder> m_encoder;
+    // By lead byte (0 for single bytes) and trail byte: the one UTF-16 unit a sequence
+    // decodes to, kFails, or kAsk (decoded through the converter each time: more than
+    // one unit, or a unit that is a marker here).
+    std::vector<char16_t> m_table;
+    std::array<bool, 256> m_rowFilled{};
+    // By UTF-16 unit: its bytes (length << 16 | the one or two bytes), or a marker.
+    std::vector<quint32> m_encodeTable;
+    QByteArray m_scratch;
 };

@@ -5,9 +5,10 @@
 
 // How much memory a read may count on, and the messages for a read or save that lacks it.
 
-// The peak memory of a read as a multiple of the file's size, measured on large UTF-8 and
-// ASCII files (bench_memory: 1.4 to 2.0 times). A legacy or UTF-16 file, decoded whole,
-// peaks higher; an allocation failure during its read is caught and reported too.
+// The peak memory of a read as a multiple of the file's size, measured on large UTF-8,
+// ASCII and legacy (GB18030) files (bench_memory: 1.4 to 2.2 times). A UTF-16 file, or a
+// file in a single-byte code page, is decoded whole and peaks higher; an allocation
+// failure during its read is caught and reported too.
 constexpr double kReadPeakFactor = 2.5;
 
 // Bytes this process can still allocate: the smaller of what the system reports as

@@ -11,115 +11,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The strict UTF-8 sequence that starts at s (its first byte at least 0x80): its length,
-// with its code point in *cp, or 0 when none starts there (an overlong form, a
-// surrogate, a value above U+10FFFF, a broken or cut-off sequence).
-int utf8Sequence(const uchar *s, const uchar *end, char32_t *cp)
-{
-    const uchar b = *s;
-    int len = 0;
-    char32_t value = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-        len = 2;
-        value = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-        len = 3;
-        value = b & 0x0F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        len = 4;
-        value = b & 0x07;
-    }
-    if (len == 0 || end - s < len)
-        return 0;
-    for (int i = 1; i < len; ++i) {
-        if ((s[i] & 0xC0) != 0x80)
-            return 0;
-        value = (value << 6) | (s[i] & 0x3F);
-    }
-    if (len == 3 && (value < 0x800 || (value >= 0xD800 && value <= 0xDFFF)))
-        return 0;
-    if (len == 4 && (value < 0x10000 || value > 0x10FFFF))
-        return 0;
-    *cp = value;
-    return len;
-}
-
-// Decodes UTF-8 strictly (no overlong forms, no surrogates, nothing above U+10FFFF);
-// every byte that starts no valid sequence becomes an escape. Returns how many did.
-qsizetype decodeUtf8Bytes(QByteArrayView in, QString *out)
-{
-    // A UTF-8 sequence never gives more UTF-16 code units than it has bytes.
-    out->resize(in.size());
-    char16_t *const first = reinterpret_cast<char16_t *>(out->data());
-    char16_t *d = first;
-    const auto *s = reinterpret_cast<const uchar *>(in.data());
-    const uchar *const end = s + in.size();
-    qsizetype invalid = 0;
-    while (s < end) {
-        const uchar b = *s;
-        if (b < 0x80) {
-            *d++ = b;
-            ++s;
-            continue;
-        }
-        char32_t cp = 0;
-        const int len = utf8Sequence(s, end, &cp);
-        if (len == 0) {
-            // Only this byte is kept as an escape; the next one is looked at afresh.
-            *d++ = char16_t(0xDC00 + b);
-            ++s;
-            ++invalid;
-            continue;
-        }
-        if (cp >= 0x10000) {
-            *d++ = QChar::highSurrogate(cp);
-            *d++ = QChar::lowSurrogate(cp);
-        } else {
-            *d++ = char16_t(cp);
-        }
-        s += len;
-    }
-    out->truncate(d - first);
-    return invalid;
-}
-
-bool encodeUtf8(QStringView text, QByteArray *out, qsizetype *badPos)
+bool encodeUtf8(QStringView text, QByteArray *out, qsizetype *badPos, bool *escapes)
 {
     const qsizetype start = out->size();
-    // At most three bytes per code unit (a surrogate pair: four bytes for two units).
     out->resize(start + text.size() * 3);
-    auto *const first = reinterpret_cast<uchar *>(out->data()) + start;
-    uchar *d = first;
-    const char16_t *const begin = text.utf16();
-    const char16_t *const end = begin + text.size();
-    for (const char16_t *s = begin; s < end; ++s) {
-        const char16_t c = *s;
-        if (c < 0x80) {
-            *d++ = uchar(c);
-        } else if (c < 0x800) {
-            *d++ = uchar(0xC0 | (c >> 6));
-            *d++ = uchar(0x80 | (c & 0x3F));
-        } else if (QChar::isHighSurrogate(c) && s + 1 < end && QChar::isLowSurrogate(s[1])) {
-            const char32_t cp = QChar::surrogateToUcs4(c, s[1]);
-            *d++ = uchar(0xF0 | (cp >> 18));
-            *d++ = uchar(0x80 | ((cp >> 12) & 0x3F));
-            *d++ = uchar(0x80 | ((cp >> 6) & 0x3F));
-            *d++ = uchar(0x80 | (cp & 0x3F));
-            ++s;
-        } else if (TextCodec::isEscape(c)) {
-            *d++ = uchar(c - 0xDC00);
-        } else if (QChar::isSurrogate(c)) {
-            out->truncate(start);
-            *badPos = s - begin;
-            return false;
-        } else {
-            *d++ = uchar(0xE0 | (c >> 12));
-            *d++ = uchar(0x80 | ((c >> 6) & 0x3F));
-            *d++ = uchar(0x80 | (c & 0x3F));
-        }
-    }
-    out->truncate(start + (d - first));
-    return true;
+    const qsizetype written = TextCodec::encodeUtf8Into(text, out->data() + start, badPos, escapes);
+    out->truncate(start + std::max(written, qsizetype(0)));
+    return written >= 0;
 }
 
 QString decodeUtf16(QByteArrayView in, bool bigEndian)
@@ -157,76 +55,6 @@ bool startsWith(QByteArrayView bytes, QByteArrayView prefix)
 }
 
 } // namespace
-
-qsizetype TextCodec::decodeUtf8(QByteArrayView bytes, QString *out)
-{
-    return decodeUtf8Bytes(bytes, out);
-}
-
-bool TextCodec::isValidUtf8(QByteArrayView bytes, bool *ascii)
-{
-    const auto *s = reinterpret_cast<const uchar *>(bytes.data());
-    const uchar *const end = s + bytes.size();
-    bool onlyAscii = true;
-    while (s < end) {
-        // Runs of ASCII, the common case, eight bytes at a time.
-        while (end - s >= 8) {
-            quint64 word;
-            std::memcpy(&word, s, 8);
-            if (word & 0x8080808080808080ull)
-                break;
-            s += 8;
-        }
-        if (s == end)
-            break;
-        const uchar b = *s;
-        if (b < 0x80) {
-            ++s;
-            continue;
-        }
-        onlyAscii = false;
-        char32_t cp = 0;
-        const int len = utf8Sequence(s, end, &cp);
-        if (len == 0)
-            return false;
-        s += len;
-    }
-    *ascii = onlyAscii;
-    return true;
-}
-
-bool TextCodec::isMostlyUtf8(QByteArrayView bytes, bool *ascii)
-{
-    if (isValidUtf8(bytes, ascii))
-        return true;
-    *ascii = false;
-    const auto *s = reinterpret_cast<const uchar *>(bytes.data());
-    const uchar *const end = s + bytes.size();
-    qsizetype sequences = 0;
-    qsizetype invalid = 0;
-    while (s < end) {
-        if (*s < 0x80) {
-            ++s;
-            continue;
-        }
-        char32_t cp = 0;
-        const int len = utf8Sequence(s, end, &cp);
-        if (len > 0) {
-            ++sequences;
-            s += len;
-            continue;
-        }
-        ++invalid;
-        ++s;
-        // The rest of the file holds at most one sequence per two bytes: stop as soon as
-        // even that could not make up for the bytes that failed, or as soon as a
-        // legacy file shows itself by dozens of them (its first few kilobytes).
-        const qsizetype needed = kUtf8SequencesPerInvalidByte * invalid;
-        if (sequences + (end - s) / 2 < needed || (invalid >= kUtf8JudgedAfter && sequences < needed))
-            return false;
-    }
-    return sequences >= kUtf8SequencesPerInvalidByte * invalid;
-}
 
 QByteArray TextCodec::byteOrderMark(TextEncoding encoding)
 {
@@ -280,7 +108,7 @@ QString TextCodec::decode(QByteArrayView bytes, TextEncoding encoding)
     case TextEncoding::Utf8:
     case TextEncoding::Utf8Bom: {
         QString text;
-        decodeUtf8Bytes(bytes, &text);
+        decodeUtf8(bytes, &text);
         return text;
     }
     case TextEncoding::Utf16LeBom:
@@ -289,14 +117,20 @@ QString TextCodec::decode(QByteArrayView bytes, TextEncoding encoding)
     case TextEncoding::Utf16BeBom:
     case TextEncoding::Utf16Be:
         return decodeUtf16(bytes, true);
-    case TextEncoding::Legacy: {
-        LegacyCodec legacy;
-        return legacy.decode(bytes);
-    }
+    case TextEncoding::Legacy:
+        return LegacyCodec::platform().decode(bytes);
     default:
         break;
     }
     return SingleByteCodec::decode(bytes, encoding);
+}
+
+qsizetype TextCodec::encodeInto(QStringView text, TextEncoding encoding, char *dst, bool *escapes)
+{
+    qsizetype badPos = -1;
+    if (encoding == TextEncoding::Legacy)
+        return LegacyCodec::platform().encodeInto(text, dst, &badPos, escapes);
+    return encodeUtf8Into(text, dst, &badPos, escapes);
 }
 
 bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out, QString *error,
@@ -307,10 +141,11 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
     qsizetype bad = -1;
     bool ok = true;
     bool escapeJoins = false;
+    bool escapes = false; // the encoder met an escape: it may join its neighbours
     switch (encoding) {
     case TextEncoding::Utf8:
     case TextEncoding::Utf8Bom:
-        ok = encodeUtf8(text, out, &bad);
+        ok = encodeUtf8(text, out, &bad, &escapes);
         break;
     case TextEncoding::Utf16LeBom:
     case TextEncoding::Utf16BeBom:
@@ -318,21 +153,18 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
     case TextEncoding::Utf16Be:
         encodeUtf16(text, encoding == TextEncoding::Utf16BeBom || encoding == TextEncoding::Utf16Be, out);
         break;
-    case TextEncoding::Legacy: {
-        LegacyCodec legacy;
-        ok = legacy.encode(text, out, &bad);
+    case TextEncoding::Legacy:
+        ok = LegacyCodec::platform().encode(text, out, &bad, &escapes);
         break;
-    }
     default:
         ok = SingleByteCodec::encode(text, encoding, out, &bad);
+        escapes = std::any_of(text.begin(), text.end(), [](QChar c) { return isEscape(c.unicode()); });
         break;
     }
     if (ok && !isUtf16(encoding)) {
         // An escape is a byte that did not decode where it was read. After an edit it may
         // stand next to bytes that make it part of a valid sequence, and the file would
         // read back as other text: that text cannot be saved as it is.
-        const bool escapes = std::any_of(text.begin(), text.end(),
-                                         [](QChar c) { return isEscape(c.unicode()); });
         if (escapes) {
             const qsizetype body = start + byteOrderMark(encoding).size();
             const QString back = decode(QByteArrayView(*out).sliced(body), encoding);

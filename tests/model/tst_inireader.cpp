@@ -209,6 +209,15 @@ private slots:
         QTest::newRow("UTF-8 mark, invalid byte after a megabyte")
             << "\xef\xbb\xbf" + filler(piece) + "k=\xff\xfe\xe4\xb8\r\n";
         QTest::newRow("ASCII only, no end on the last line") << filler(piece + 100) + "[end]";
+        // Legacy text is read a piece at a time too, and falls back to the whole file
+        // where a later piece shows that the detector chooses another encoding.
+        const QByteArray chinese = QByteArray("[\xd6\xd0]\r\n\xd6\xd0=\xce\xc4\r\n").repeated(piece / 12 + 1);
+        QTest::newRow("GB18030, four-byte and undecodable sequences across a megabyte")
+            << chinese + "k=\x81\x30\x81\x30\x80\xd6\xd0]\r\n[\xc4\xe3]\r\n" + chinese;
+        QTest::newRow("GB18030, a line lost after a megabyte")
+            << chinese + "[\xd6]\r\n" + chinese;
+        QTest::newRow("GB18030, too many undecodable bytes after a megabyte")
+            << chinese + "k=" + QByteArray(piece / 2, '\xff') + "\r\n";
     }
 
     // A file of several megabytes gives the document that its whole text gives, wherever

@@ -127,7 +127,11 @@ private slots:
         QTest::newRow("utf-16le, escape") << TextEncoding::Utf16LeBom << u"escape"_s << true;
         QTest::newRow("utf-16be, sorted") << TextEncoding::Utf16BeBom << u"sort"_s << true;
         QTest::newRow("legacy, ASCII only") << TextEncoding::Legacy << u"ascii"_s << true;
-        QTest::newRow("legacy, Chinese") << TextEncoding::Legacy << QString() << false;
+        QTest::newRow("legacy, Chinese") << TextEncoding::Legacy << QString() << true;
+        QTest::newRow("legacy, Chinese sorted") << TextEncoding::Legacy << u"sort"_s << true;
+        QTest::newRow("legacy, escape") << TextEncoding::Legacy << u"escape"_s << false;
+        // "值" is D6 B5 in GB18030, which is also a UTF-8 sequence: the file reads as UTF-8.
+        QTest::newRow("legacy bytes that read as UTF-8") << TextEncoding::Legacy << u"utf-8 lookalike"_s << false;
         QTest::newRow("empty document") << utf8 << u"clear"_s << true;
         QTest::newRow("empty document with mark") << TextEncoding::Utf16LeBom << u"clear"_s << true;
         QTest::newRow("empty document, utf-16 without mark") << TextEncoding::Utf16Le << u"clear"_s << true;
@@ -177,6 +181,8 @@ private slots:
             doc.setRowData(b, 1, u"x"_s + QChar(0xDCFF));
         else if (edit == u"clear")
             doc.clear(u"x.ini"_s), doc.setEncoding(encoding);
+        else if (edit == u"utf-8 lookalike")
+            doc.setNodeText(a, u"值"_s);
         if (edit == u"ascii" || edit == u"clear" || edit == u"latin") {
             for (int member = 2; member <= doc.nodeCount(); ++member)
                 doc.setNodeText(member, u"S%1"_s.arg(member));

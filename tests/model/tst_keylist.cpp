@@ -1,3 +1,4 @@
+#include "keycollation.h"
 #include "keylist.h"
 
 #include <QRandomGenerator>
@@ -103,6 +104,41 @@ private slots:
     }
 
     // What a read builds: the rows in reverse, the top one current and selected.
+    // Both ways to collate, ICU's directly and Qt's QCollator (the route of builds
+    // without ICU), give one order in the C locale and in Chinese: case is ignored and
+    // equal names keep their order; Chinese names go by code point after Latin ones in
+    // the C locale, and by pinyin before them in zh_CN.
+    void collationRoutesAgree_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("ascending");
+        QTest::addColumn<QStringList>("descending");
+        QTest::newRow("C") << u"C"_s
+                           << QStringList{u"a1"_s, u"A1"_s, u"a2"_s, u"b"_s, u"Z"_s, u"中"_s, u"北"_s, u"阿"_s}
+                           << QStringList{u"阿"_s, u"北"_s, u"中"_s, u"Z"_s, u"b"_s, u"a2"_s, u"a1"_s, u"A1"_s};
+        QTest::newRow("zh_CN") << u"zh_CN"_s
+                               << QStringList{u"阿"_s, u"北"_s, u"中"_s, u"a1"_s, u"A1"_s, u"a2"_s, u"b"_s, u"Z"_s}
+                               << QStringList{u"Z"_s, u"b"_s, u"a2"_s, u"a1"_s, u"A1"_s, u"中"_s, u"北"_s, u"阿"_s};
+    }
+
+    void collationRoutesAgree()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, ascending);
+        QFETCH(QStringList, descending);
+        const QStringList given{u"中"_s, u"b"_s, u"a1"_s, u"阿"_s, u"Z"_s, u"a2"_s, u"A1"_s, u"北"_s};
+        const std::vector<QStringView> names(given.begin(), given.end());
+        QVERIFY(KeyCollation::hasIcu());
+        for (const auto route : {KeyCollation::Route::Icu, KeyCollation::Route::Qt}) {
+            for (const auto order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+                QStringList got;
+                for (const qsizetype i : KeyCollation::sortedOrder(names, order, route, QLocale(locale)))
+                    got.append(given[i]);
+                QCOMPARE(got, order == Qt::AscendingOrder ? ascending : descending);
+            }
+        }
+    }
+
     void readRowsComeInReverse()
     {
         KeyList scratch;

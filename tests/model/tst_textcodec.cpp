@@ -1,3 +1,4 @@
+#include "legacycodec.h"
 #include "textcodec.h"
 
 #include <QRandomGenerator>
@@ -181,6 +182,91 @@ private slots:
         const QString named = escapes ? u"无法读取的字节（显示为 �）"_s
                                       : u"U+%1"_s.arg(text[badPos].unicode(), 4, 16).toUpper();
         QVERIFY2(error.contains(named), qPrintable(error));
+    }
+
+    // The legacy code page is an input of the codec: the Windows ANSI code pages are
+    // read and written here through the same converters (ICU), lead and trail bytes
+    // by their own rules.
+    void legacyCodePages_data()
+    {
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("keepsLines");
+        QTest::addColumn<QString>("foreign"); // a character it cannot hold
+        const QString thai = u"\x0E01"_s;
+        const QChar esc(0xDCD6);
+        QTest::newRow("936, the euro sign in one byte")
+            << 936 << QByteArray("[\xD6\xD0]\r\nk=\x80\xCE\xC4") << u"[中]\r\nk=€文"_s << true << thai;
+        QTest::newRow("936, a lead byte before a line end")
+            << 936 << QByteArray("k=\xD6\r\nx=\xD6") << u"k=%1\r\nx=%1"_s.arg(esc) << true << thai;
+        QTest::newRow("950, a backslash as trail byte")
+            << 950 << QByteArray("[\xA4\xA4\xB3\x5C]") << u"[中許]"_s << true << thai;
+        QTest::newRow("950, a closing bracket as trail byte")
+            << 950 << QByteArray("[\xA4\x5D") << u"[也"_s << false << thai;
+        QTest::newRow("950, a lead byte before a digit")
+            << 950 << QByteArray("k=\xA4" "0") << u"k=\xDCA4" "0"_s << true << thai;
+        QTest::newRow("932, katakana of one byte")
+            << 932 << QByteArray("k=\x93\xFA\x83\x5C\xB1") << u"k=日ソｱ"_s << true << thai;
+        QTest::newRow("932, a closing bracket as trail byte")
+            << 932 << QByteArray("[\x83\x5D") << u"[ゾ"_s << false << thai;
+        // The converter's substitute for an unassigned pair is U+FFFD, which 932 writes
+        // as FC FC: the second error must be seen as well as the first.
+        QTest::newRow("932, unassigned pairs one after another")
+            << 932 << QByteArray("k=\xFC\xFA\xFC\xFC") << u"k=\xDCFC\xDCFA\xDCFC\xDCFC"_s << true << thai;
+        QTest::newRow("949, Hangul") << 949 << QByteArray("[\xC7\xD1\xB1\xB9]") << u"[한국]"_s << true << thai;
+        QTest::newRow("1252, one byte a character")
+            << 1252 << QByteArray("[\xE9]\r\n\x80=]") << u"[é]\r\n€=]"_s << true << u"中"_s;
+        QTest::newRow("GB18030, four bytes")
+            << 54936 << QByteArray("k=\x81\x30\x81\x30\xD6\xD0") << u"k=\x0080中"_s << true
+            << QString(QChar(0xD800));
+    }
+
+    void legacyCodePages()
+    {
+        QFETCH(int, codePage);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QFETCH(bool, keepsLines);
+        QFETCH(QString, foreign);
+        LegacyCodec codec(codePage);
+        qsizetype escaped = -1;
+        QCOMPARE(codec.decode(bytes, &escaped), text);
+        QCOMPARE(escaped, qsizetype(std::count_if(text.begin(), text.end(),
+                                                  [](QChar c) { return TextCodec::isEscape(c.unicode()); })));
+        QCOMPARE(codec.decodeEachSequence(bytes), text);
+        QCOMPARE(LegacyCodec::keepsLines(bytes, codePage), keepsLines);
+        QByteArray back;
+        qsizetype bad = -1;
+        QVERIFY(codec.encode(text, &back, &bad));
+        QCOMPARE(back, bytes);
+        QVERIFY(!codec.encode(u"k="_s + foreign, &back, &bad));
+        QCOMPARE(bad, qsizetype(2));
+    }
+
+    // Valid UTF-8 of every length decodes as Qt decodes it, checked or trusted.
+    void validUtf8DecodesAsQt()
+    {
+        QRandomGenerator random(17);
+        for (int round = 0; round < 200; ++round) {
+            QString text;
+            for (int i = 0; i < 50; ++i) {
+                static constexpr char32_t tops[] = {0x80, 0x800, 0x10000, 0x110000};
+                char32_t cp = random.bounded(tops[random.bounded(4)]);
+                if (cp >= 0xD800 && cp <= 0xDFFF)
+                    cp = u'[';
+                text.append(QString::fromUcs4(&cp, 1));
+            }
+            const QByteArray bytes = text.toUtf8();
+            bool ascii = true;
+            QVERIFY(TextCodec::isValidUtf8(bytes, &ascii));
+            QString checked;
+            QString trusted;
+            QCOMPARE(TextCodec::decodeUtf8(bytes, &checked), qsizetype(0));
+            TextCodec::decodeValidUtf8(bytes, &trusted);
+            QCOMPARE(checked, QString::fromUtf8(bytes));
+            QCOMPARE(trusted, QString::fromUtf8(bytes));
+        }
     }
 
     // UTF-16 copies code units: a lone surrogate read from such a file goes back as is.
