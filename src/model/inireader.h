@@ -16,19 +16,19 @@ enum class ReadResult {
     Failed,  // the file could not be read: nothing changed
 };
 
-// Reads the INI text the device holds from its current position to its end into
-// content, replacing what content held. The whole text is decoded and parsed, a piece
-// at a time where its encoding allows (see TextCodec for how the encoding is worked
-// out): a section per header line in file order, each header's key lines as rows in
-// reverse file order with the last key read as the list's current, selected row, the
-// keys before the first header in the root's list, and the encoding read.
+// Reads all the INI text the device holds into content, replacing what content held.
+// The whole text is decoded and parsed, a piece at a time where its encoding allows
+// (see TextCodec for how the encoding is worked out): a section per header line in file
+// order, each header's key lines as rows in reverse file order with the last key read
+// as the list's current, selected row, the keys before the first header in the root's
+// list, and the encoding read.
 //
 // Lines end at CR LF, a lone LF or a lone CR; a last line without an end is a line too.
 // A line whose first character is "[" and last "]" (at least two characters) is a
 // header; otherwise a line with "=" is a key split at its first "=" (empty data reads
 // as "(Empty)"); anything else is skipped. Nothing is trimmed or merged.
 //
-// The device must be open for reading and able to seek back to where it started (a file
+// The device must be open for reading at its start and able to seek back to it (a file
 // or a QBuffer). False, with content empty and the device's errorString() in *error
 // (when given), when reading or seeking the device fails; a device whose readAll() may
 // fail without saying so (a file) is checked by the caller as well. An allocation that
