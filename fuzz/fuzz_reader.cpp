@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = FuzzCheck::documentPath();
 
     IniDocument doc;
-    readIniBytes(doc, QByteArray::fromRawData(input.data(), input.size()), path);
+    FuzzCheck::readBytes(doc, QByteArray::fromRawData(input.data(), input.size()), path);
     FuzzCheck::readDocument(doc, path);
 
     const DecodedText decoded = TextCodec::decodeFile(input);

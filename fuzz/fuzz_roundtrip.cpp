@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = FuzzCheck::documentPath();
 
     IniDocument first;
-    readIniBytes(first, QByteArray::fromRawData(input.data(), input.size()), path);
+    FuzzCheck::readBytes(first, QByteArray::fromRawData(input.data(), input.size()), path);
     QByteArray written;
     QString error;
     if (!encodeIniDocument(first, &written, &error)) {
@@ -68,12 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // whose undecodable lines were dropped and whose rest is valid UTF-8): a limit of
     // guessing encodings, not of the writer, which kept every byte.
     IniDocument second;
-    readIniBytes(second, written, path);
+    FuzzCheck::readBytes(second, written, path);
     FuzzCheck::readDocument(second, path);
     const DocumentScan scan = scanDocument(first);
     if (scan.readsBack) {
         IniDocument derived;
-        readIniBytes(derived, QByteArray::fromRawData(input.data(), input.size()), path);
+        FuzzCheck::readBytes(derived, QByteArray::fromRawData(input.data(), input.size()), path);
         readBackWritten(derived, path, scan.readEncoding);
         FuzzCheck::sameDocument(derived, second);
     }
@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     IniDocument third;
-    readIniBytes(third, again, path);
+    FuzzCheck::readBytes(third, again, path);
     if (third.encoding() != second.encoding() && !allAscii(again))
         return 0; // the reversed rows put other bytes first, e.g. FF FE
     QByteArray thrice;

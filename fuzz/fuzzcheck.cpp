@@ -3,6 +3,8 @@
 #include "inidocument.h"
 #include "inireader.h"
 
+#include <QBuffer>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -14,6 +16,20 @@ void fail(const char *what, const QString &detail)
 {
     std::fprintf(stderr, "CHECK FAILED: %s %s\n", what, qUtf8Printable(detail));
     std::abort();
+}
+
+void readBytes(IniDocument &doc, QByteArray bytes, const QString &path)
+{
+    DocumentContent content;
+    {
+        // The same route as a file's, pieces and all.
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        FUZZ_CHECK(readIni(content, buffer), "reading memory cannot fail");
+    }
+    bytes = QByteArray();
+    doc.reset(path, FileNameFromPath(path), std::move(content));
+    doc.showOpened();
 }
 
 QString documentPath()

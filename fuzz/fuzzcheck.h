@@ -27,6 +27,10 @@ namespace FuzzCheck {
 // The path every fuzzed document is read from; it is never opened.
 QString documentPath();
 
+// The document as reading a file at path that holds bytes leaves it (reading memory
+// cannot fail).
+void readBytes(IniDocument &doc, QByteArray bytes, const QString &path);
+
 // What must hold for any document straight after a read from path: tree and member
 // numbering agree, member 1 is absent, every list's current row is in range (the top
 // row, selected, or none), the status texts are the path and the section count text,

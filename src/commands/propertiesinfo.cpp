@@ -1,7 +1,6 @@
 #include "propertiesinfo.h"
 
 #include "inidocument.h"
-#include "inireader.h"
 
 using namespace Qt::StringLiterals;
 

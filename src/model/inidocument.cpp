@@ -1,6 +1,18 @@
 #include "inidocument.h"
 
+#include <QDir>
+
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
+
+QString FileNameFromPath(const QString &path)
+{
+    qsizetype cut = path.lastIndexOf(u'\\');
+    if (QDir::separator() == u'/')
+        cut = std::max(cut, path.lastIndexOf(u'/'));
+    return cut < 0 ? path : path.mid(cut + 1);
+}
 
 IniDocument::IniDocument(QObject *parent)
     : QObject(parent),
@@ -286,4 +298,10 @@ bool IniDocument::setSorting(int member, bool on, Qt::SortOrder order)
         emit currentRowChanged(member);
     }
     return true;
+}
+
+void IniDocument::showOpened()
+{
+    setStatusTexts(m_path, sectionCountText());
+    setSelectedNode(1);
 }

@@ -23,6 +23,11 @@ struct DocumentContent
     TextEncoding encoding = defaultNewFileEncoding();
 };
 
+// The display name of a path: the text after its last "\" (and, where the platform's
+// separator is "/", its last "/"). A path without separator is returned whole; one
+// that ends in a separator gives an empty text.
+QString FileNameFromPath(const QString &path);
+
 // The edited document: the section tree, its key lists and the document state.
 //
 // Numbering. Nodes have 1-based tree indexes: the root node is 1, the sections are 2 up
@@ -90,6 +95,9 @@ public:
     void setPath(const QString &path);
     void setEncoding(TextEncoding encoding) { m_encoding = encoding; }
     void setStatusTexts(const QString &pathText, const QString &countText);
+    // How the window shows a document just read from its file: the status texts become
+    // the path and the section count text, and the root node is selected.
+    void showOpened();
 
     // --- tree changes ---
     // Adds a section at the end with an empty, unsorted list; returns its tree index.

@@ -8,24 +8,14 @@
 #include "memorybudget.h"
 #include "textcodec.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
 #include <cstring>
 #include <new>
 
 using namespace Qt::StringLiterals;
-
-QString FileNameFromPath(const QString &path)
-{
-    qsizetype cut = path.lastIndexOf(u'\\');
-    if (QDir::separator() == u'/')
-        cut = std::max(cut, path.lastIndexOf(u'/'));
-    return cut < 0 ? path : path.mid(cut + 1);
-}
 
 namespace {
 
@@ -239,13 +229,6 @@ bool readContent(QIODevice &device, DocumentContent &content)
     return true;
 }
 
-void replaceDocument(IniDocument &doc, const QString &nativePath, DocumentContent &&content)
-{
-    doc.reset(nativePath, FileNameFromPath(nativePath), std::move(content));
-    doc.setStatusTexts(nativePath, doc.sectionCountText());
-    doc.setSelectedNode(1);
-}
-
 } // namespace
 
 void parseIniText(QStringView text, DocumentContent &content)
@@ -254,6 +237,17 @@ void parseIniText(QStringView text, DocumentContent &content)
     IniLineParser<char16_t, Utf16Texts> parser(content, texts);
     parser.feed(text.utf16(), text.utf16() + text.size());
     parser.finish();
+}
+
+bool readIni(DocumentContent &content, QIODevice &device, QString *error)
+{
+    content = DocumentContent();
+    if (readContent(device, content))
+        return true;
+    content = DocumentContent();
+    if (error)
+        *error = device.errorString();
+    return false;
 }
 
 ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
@@ -285,13 +279,15 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
         return fail(file.errorString());
     DocumentContent content;
     try {
-        if (!readContent(file, content) || file.error() != QFileDevice::NoError)
+        // readAll() reports no failure of its own: the file's error state tells.
+        if (!readIni(content, file) || file.error() != QFileDevice::NoError)
             return fail(file.errorString());
     } catch (const std::bad_alloc &) {
         content = DocumentContent();
         return fail(outOfMemoryWhileReading(info.size()));
     }
-    replaceDocument(doc, nativePath, std::move(content));
+    doc.reset(nativePath, FileNameFromPath(nativePath), std::move(content));
+    doc.showOpened();
     return ReadResult::Ok;
 }
 
@@ -299,19 +295,5 @@ void readBackWritten(IniDocument &doc, const QString &path, TextEncoding encodin
 {
     const QString nativePath = QDir::toNativeSeparators(path);
     doc.resetAsRead(nativePath, FileNameFromPath(nativePath), encoding);
-    doc.setStatusTexts(nativePath, doc.sectionCountText());
-    doc.setSelectedNode(1);
-}
-
-void readIniBytes(IniDocument &doc, QByteArray bytes, const QString &path)
-{
-    DocumentContent content;
-    {
-        // The same route as a file's, pieces and all; reading memory cannot fail.
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::ReadOnly);
-        readContent(buffer, content);
-    }
-    bytes = QByteArray();
-    replaceDocument(doc, QDir::toNativeSeparators(path), std::move(content));
+    doc.showOpened();
 }

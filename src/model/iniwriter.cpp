@@ -7,6 +7,8 @@
 #include "memorybudget.h"
 #include "textcodec.h"
 
+#include <QBuffer>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -245,22 +247,31 @@ bool refuse(QString *error, const QString &reason)
 
 } // namespace
 
-bool encodeIniDocument(const IniDocument &doc, const ByteSink &sink, QString *error)
+bool writeIni(const IniDocument &doc, QIODevice &device, QString *error)
 {
     const DocumentScan scan = scanDocument(doc);
     if (!scan.lineBreak.isEmpty())
         return refuse(error, scan.lineBreak);
+    bool deviceFailed = false;
+    const ByteSink sink = [&device, &deviceFailed](QByteArrayView piece) {
+        deviceFailed = device.write(piece.data(), piece.size()) != piece.size();
+        return !deviceFailed;
+    };
     Encoder out(doc, scan, sink, error);
-    return encodeLines(doc, out);
+    if (encodeLines(doc, out))
+        return true;
+    if (deviceFailed && error)
+        *error = device.errorString();
+    return false;
 }
 
 bool encodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error)
 {
     bytes->clear();
-    const bool ok = encodeIniDocument(doc, [bytes](QByteArrayView piece) {
-        bytes->append(piece);
-        return true;
-    }, error);
+    QBuffer buffer(bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const bool ok = writeIni(doc, buffer, error);
+    buffer.close();
     if (!ok)
         bytes->clear();
     return ok;

@@ -9,12 +9,14 @@
 #include <functional>
 
 class IniDocument;
+class QIODevice;
 
 // Receives the bytes of a file in order, a piece at a time; false stops the writer.
 using ByteSink = std::function<bool(QByteArrayView)>;
 
-// The bytes WriteIniFile writes for the document, handed to sink in pieces of about a
-// megabyte (the byte-order mark first), so that the file never sits in memory whole.
+// Writes the bytes WriteIniFile writes for the document to device (open for writing),
+// in pieces of about a megabyte (the byte-order mark first), so that the file never
+// sits in memory whole.
 //
 // The lines, each ending in CR LF: the root's rows (keys that stood before the first
 // header), then for each section in tree order "[" name "]" followed by its rows in
@@ -27,10 +29,12 @@ using ByteSink = std::function<bool(QByteArrayView)>;
 // False, with the reason in *error, when the document cannot be written so that it
 // reads back: a line break (CR or LF) in a name or data (checked before the first byte
 // goes out), a character the encoding cannot hold, or a file without byte-order mark
-// that would start like one. Some pieces may have gone to sink by then: a caller that
-// must not change anything on failure checks with a sink that keeps nothing first, or
-// throws the pieces away. False with *error untouched when sink returned false.
-bool encodeIniDocument(const IniDocument &doc, const ByteSink &sink, QString *error = nullptr);
+// that would start like one; false with the device's errorString() in *error when a
+// write to it fails.
+// Some pieces may have gone to the device by then: a caller that must not change
+// anything on failure writes to a scratch device first (WriteIniFile keeps the old file
+// whole its own way).
+bool writeIni(const IniDocument &doc, QIODevice &device, QString *error = nullptr);
 
 // The same into one buffer (for tests and tools); *bytes is empty on failure.
 bool encodeIniDocument(const IniDocument &doc, QByteArray *bytes, QString *error = nullptr);

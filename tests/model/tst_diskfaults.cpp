@@ -356,6 +356,35 @@ private slots:
         QCOMPARE(TestFiles::readBytes(before), QByteArray("[Kept]\r\nk=v\r\n"));
 #endif
     }
+
+    // The read and the write over a device report a device that fails with its reason,
+    // instead of an empty or half-written document that looks fine.
+    void deviceFails()
+    {
+#ifndef Q_OS_LINUX
+        QSKIP("/dev/full and /proc are Linux things here");
+#else
+        IniDocument doc;
+        fillBig(doc);
+        QFile full(u"/dev/full"_s);
+        if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            QSKIP("no /dev/full here");
+        QString error;
+        QVERIFY(!writeIni(doc, full, &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(error, full.errorString());
+
+        QFile mem(u"/proc/self/mem"_s);
+        if (!mem.open(QIODevice::ReadOnly))
+            QSKIP("no /proc/self/mem here");
+        DocumentContent content;
+        error.clear();
+        QVERIFY(!readIni(content, mem, &error));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(content.sections.empty());
+        QCOMPARE(content.rootKeys.count(), 0);
+#endif
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDiskFaults)
