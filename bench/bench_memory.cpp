@@ -15,7 +15,6 @@
 
 #include "filecommands.h"
 #include "inidocument.h"
-#include "inireader.h"
 #include "workloads.h"
 #include "yeshost.h"
 

@@ -21,8 +21,7 @@
 // wait for the disk shows in wall time only.)
 
 #include "inidocument.h"
-#include "inireader.h"
-#include "iniwriter.h"
+#include "inifile.h"
 #include "workloads.h"
 
 #include <QCoreApplication>

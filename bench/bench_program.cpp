@@ -16,7 +16,7 @@
 #include "filecommands.h"
 #include "frmini.h"
 #include "inidocument.h"
-#include "inireader.h"
+#include "inifile.h"
 #include "longtexts.h"
 #include "sectioncommands.h"
 #include "timingapplication.h"

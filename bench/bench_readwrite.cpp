@@ -3,8 +3,7 @@
 // Peers, when built in: inih (parse only) and SimpleIni (load and save).
 
 #include "inidocument.h"
-#include "inireader.h"
-#include "iniwriter.h"
+#include "inifile.h"
 #include "textcodec.h"
 
 #include <QCoreApplication>

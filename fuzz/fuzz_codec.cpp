@@ -1,8 +1,8 @@
 // Encodes arbitrary text (the input's bytes after the first, as UTF-16 code units) in the
 // encoding the first byte picks. The encoder either refuses, naming a character it
 // cannot hold, or its bytes decode back to exactly the text.
+#include "escapes.h"
 #include "fuzzcheck.h"
-
 #include "textcodec.h"
 
 #include <algorithm>
@@ -20,7 +20,7 @@ bool holdsUnwritable(QStringView text)
             ++i;
             continue;
         }
-        if (c.isSurrogate() && !TextCodec::isEscape(c.unicode()))
+        if (c.isSurrogate() && !Escapes::isEscape(c.unicode()))
             return true;
     }
     return false;
@@ -28,7 +28,7 @@ bool holdsUnwritable(QStringView text)
 
 bool holdsEscape(QStringView text)
 {
-    return std::any_of(text.begin(), text.end(), [](QChar c) { return TextCodec::isEscape(c.unicode()); });
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return Escapes::isEscape(c.unicode()); });
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 // Reads arbitrary bytes as an INI file and checks the document against the invariants
 // of a read, a plain second parser, the codec's promise that decoding keeps every byte,
 // and the reader's choice of encoding: no line changes its kind because of the decoding.
+#include "encodingdetector.h"
 #include "fuzzcheck.h"
-
 #include "inidocument.h"
-#include "inireader.h"
+#include "inifile.h"
 #include "textcodec.h"
 
 #include <QStringList>
@@ -50,7 +50,7 @@ void referenceParse(const QString &decoded, DocumentContent &content)
             target = &content.sections.back()->keys;
         } else if (const qsizetype eq = line.indexOf(u'='); eq >= 0) {
             const QString data = line.mid(eq + 1);
-            rows.emplace_back(line.left(eq), data.isEmpty() ? KeyRow::emptyText() : data, data.isEmpty());
+            rows.emplace_back(line.left(eq), data.isEmpty() ? QString(KeyRow::emptyText()) : data, data.isEmpty());
         }
     }
     finish();
@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FuzzCheck::readBytes(doc, QByteArray::fromRawData(input.data(), input.size()), path);
     FuzzCheck::readDocument(doc, path);
 
-    const DecodedText decoded = TextCodec::decodeFile(input);
+    const DecodedText decoded = EncodingDetector::decodeFile(input);
     FUZZ_CHECK(doc.encoding() == decoded.encoding, "the document keeps the encoding it was read in");
     QByteArray back;
     QString error;

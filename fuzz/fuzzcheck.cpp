@@ -1,6 +1,7 @@
 #include "fuzzcheck.h"
 
 #include "inidocument.h"
+#include "inifile.h"
 #include "inireader.h"
 
 #include <QBuffer>

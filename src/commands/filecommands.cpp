@@ -3,8 +3,7 @@
 #include "commandhost.h"
 #include "filenamecheck.h"
 #include "inidocument.h"
-#include "inireader.h"
-#include "iniwriter.h"
+#include "inifile.h"
 #include "propertiesinfo.h"
 
 using namespace Qt::StringLiterals;
@@ -123,15 +122,11 @@ bool FileCommands::writeAndReadBack(const QString &path)
     ReadBack readBack;
     if (!write(path, &readBack))
         return false;
-    // The read after the write makes the new file the document: path, root text and
-    // status bar name it, and every list comes back as the file holds it. Where the
-    // writer knows what the read would give, the document becomes that itself, so that
-    // a second copy of a large file never sits beside the first.
-    if (readBack.exact) {
-        readBackWritten(m_doc, path, readBack.encoding);
-        return true;
-    }
-    return read(path) == ReadResult::Ok;
+    QString error;
+    const ReadResult result = readBackWritten(m_doc, path, readBack, &error);
+    if (result == ReadResult::Failed)
+        m_host.showError(appTitle(), readFailureText().arg(path, error));
+    return result == ReadResult::Ok;
 }
 
 bool FileCommands::write(const QString &path, ReadBack *readBack)

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "inireader.h"
-#include "iniwriter.h"
-
 #include <QString>
 
 class CommandHost;
 class IniDocument;
 struct FileDialogState;
+struct ReadBack;
+enum class ReadResult;
 
 // The commands on the document as a whole: New, Open, Save, Save As, Exit, Refresh and
 // Properties. They share one file dialog state with the value editor's browse button;

@@ -1,6 +1,7 @@
 #include "propertiesinfo.h"
 
 #include "inidocument.h"
+#include "inifile.h"
 
 using namespace Qt::StringLiterals;
 

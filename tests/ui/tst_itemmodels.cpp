@@ -1,5 +1,5 @@
 #include "inidocument.h"
-#include "inireader.h"
+#include "inifile.h"
 #include "keylistmodel.h"
 #include "longtextdelegate.h"
 #include "sectiontreemodel.h"

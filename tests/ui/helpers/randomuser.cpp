@@ -1,7 +1,7 @@
 #include "randomuser.h"
 
 #include "frmini.h"
-#include "inireader.h"
+#include "inifile.h"
 #include "modalscript.h"
 
 #include <QAction>
