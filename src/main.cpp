@@ -1,3 +1,4 @@
+#include "appstart.h"
 #include "frmini.h"
 #include "startoptions.h"
 
@@ -27,6 +28,7 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarnwick"));
+    keepNoSettings();
     installQtTranslations(app);
     // QApplication has taken out its own options (-platform and the like) by now.
     const StartOptions options = StartOptions::parse(QApplication::arguments(), nativeArguments);

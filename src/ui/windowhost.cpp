@@ -5,62 +5,21 @@
 #include "keylistmodel.h"
 #include "keylistview.h"
 #include "modapp.h"
+#include "namefilters.h"
 #include "sectiontreeview.h"
 
 #include <QClipboard>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QSettings>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Qt's file dialog stores its history, last folder and sidebar in the native "QtProject"
-// settings when it is destroyed, and has no option to leave that out. The program keeps
-// no settings, so on Unix, where those settings are a file (~/.config/QtProject.conf),
-// the user's settings folder points where no file can be made: inside the program file.
-// The registry on Windows and the property list on macOS cannot be redirected; there
-// the platform's dialog is used and Qt still records its history.
-void keepNoSettings()
-{
-    const QString nowhere = QCoreApplication::applicationFilePath() + u"/no-settings"_s;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, nowhere);
-}
-
-} // namespace
 
 WindowHost::WindowHost(QWidget *window, SectionTreeView *tree, KeyListView *keys,
                        FileDialogState &dialogs)
     : m_window(window), m_tree(tree), m_keys(keys), m_dialogs(dialogs)
 {
-    keepNoSettings();
-}
-
-QStringList WindowHost::qtNameFilters(const QString &filter)
-{
-    QStringList result;
-    const QStringList parts = filter.split(u'|');
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts[i].trimmed();
-        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
-        for (QString &pattern : patterns) {
-            pattern = pattern.trimmed();
-            if (pattern == u"*.*"_s)
-                pattern = u"*"_s; // on Windows "*.*" also lists names without a dot
-        }
-        // Qt reads the patterns from the last parentheses of the text, so a description
-        // that already shows its patterns gets them replaced rather than repeated.
-        const qsizetype open = description.lastIndexOf(u'(');
-        if (open > 0 && description.endsWith(u')'))
-            description = description.left(open).trimmed();
-        result << u"%1 (%2)"_s.arg(description, patterns.join(u' '));
-    }
-    return result;
 }
 
 bool WindowHost::showFileDialog(FileDialogState &state, bool save)

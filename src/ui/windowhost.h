@@ -18,10 +18,6 @@ class WindowHost : public CommandHost
 public:
     WindowHost(QWidget *window, SectionTreeView *tree, KeyListView *keys, FileDialogState &dialogs);
 
-    // Turns a "|"-separated filter ("描述 (*.ini)|*.ini|全部文件 (*.*)|*.*") into Qt's
-    // name filters, one per pair. "*.*" stands for every name, as it does on Windows.
-    static QStringList qtNameFilters(const QString &filter);
-
     bool showOpenDialog(FileDialogState &state) override;
     bool showSaveDialog(FileDialogState &state) override;
     bool askYesNo(const QString &title, const QString &text, Icon icon) override;

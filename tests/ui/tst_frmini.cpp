@@ -1,3 +1,4 @@
+#include "appstart.h"
 #include "filenamecheck.h"
 #include "frmini.h"
 #include "modalscript.h"
@@ -51,6 +52,7 @@ public slots:
     void openedByDesktop(const QUrl &url) { m_opened << url; }
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void startState();
@@ -73,6 +75,12 @@ private:
     std::unique_ptr<frmINI> m_window;
     QList<QUrl> m_opened;
 };
+
+void TestFrmIni::initTestCase()
+{
+    // As the program's start does: Qt's own settings go nowhere.
+    keepNoSettings();
+}
 
 void TestFrmIni::init()
 {

@@ -1,5 +1,5 @@
+#include "namefilters.h"
 #include "startoptions.h"
-#include "windowhost.h"
 
 #include <QFile>
 #include <QTest>
@@ -130,7 +130,7 @@ void TestStartOptions::nameFilters()
 {
     QFETCH(QString, filter);
     QFETCH(QStringList, expected);
-    QCOMPARE(WindowHost::qtNameFilters(filter), expected);
+    QCOMPARE(qtNameFilters(filter), expected);
 }
 
 QTEST_GUILESS_MAIN(TestStartOptions)

@@ -1,5 +1,7 @@
 #include "keycollation.h"
 
+#include "documenttesting.h"
+
 #include <QCollator>
 #include <QLocale>
 
@@ -103,7 +105,7 @@ int KeyCollation::compare(QStringView a, QStringView b)
     return collator().compare(a, b);
 }
 
-QCollatorSortKey KeyCollation::sortKey(const QString &name)
+QCollatorSortKey DocumentTesting::sortKey(const QString &name)
 {
     return qtSortKey(collator(), name);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QCollatorSortKey>
 #include <QLocale>
 #include <QString>
 #include <QStringView>
@@ -15,8 +14,6 @@ class KeyCollation
 public:
     // Negative, zero or positive as a sorts before, with or after b.
     static int compare(QStringView a, QStringView b);
-    // A key that compares as compare() does.
-    static QCollatorSortKey sortKey(const QString &name);
     // The stable sorting permutation of names: result[i] is the index of the name that
     // goes to place i. Equal names keep their relative order in either direction.
     static std::vector<qsizetype> sortedOrder(const std::vector<QStringView> &names,

@@ -76,9 +76,6 @@ public:
         return text(dataStart(nameEnd, flags & DataWide), r.dataLength, flags & DataWide,
                     flags & DataAscii);
     }
-    // The bytes the texts take in the list's buffer: at least the characters of all
-    // names and data, in storage (which may hold texts no longer in use).
-    qsizetype storedBytes() const { return m_used; }
 
     // Where a row goes. insertPosition(): a new row named `name` asked for at pos (pos
     // out of 0..count() means the end). renamedPosition(): the row at pos once it is named
@@ -138,6 +135,8 @@ public:
     void settleAsReadBack();
 
 private:
+    friend class DocumentTesting;
+
     // A row: offset and flags packed in one word, lengths in characters.
     struct StoredRow
     {

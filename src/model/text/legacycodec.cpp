@@ -1,6 +1,7 @@
 #include "legacycodec.h"
 
 #include "escapes.h"
+#include "texttesting.h"
 
 #include <algorithm>
 #include <cstring>
@@ -155,24 +156,24 @@ bool LegacyCodec::decodeRun(QByteArrayView run, QString *out)
     return true;
 }
 
-QString LegacyCodec::decodeEachSequence(QByteArrayView bytes, qsizetype *escaped)
+QString TextTesting::decodeEachSequence(LegacyCodec &codec, QByteArrayView bytes, qsizetype *escaped)
 {
     qsizetype escapes = 0;
     QString out;
     const auto *s = reinterpret_cast<const uchar *>(bytes.data());
     const uchar *const end = s + bytes.size();
     while (s < end) {
-        const int len = m_layout.sequenceLength(s, end);
+        const int len = codec.m_layout.sequenceLength(s, end);
         if (len == 0) {
-            escapes += appendEscapes(QByteArrayView(s, 1), &out);
+            escapes += LegacyCodec::appendEscapes(QByteArrayView(s, 1), &out);
             ++s;
             continue;
         }
         const QByteArrayView seq(s, len);
         if (len == 1 && *s < 0x80)
             out.append(QChar(char16_t(*s)));
-        else if (!decodeRun(seq, &out))
-            escapes += appendEscapes(seq, &out);
+        else if (!codec.decodeRun(seq, &out))
+            escapes += LegacyCodec::appendEscapes(seq, &out);
         s += len;
     }
     if (escaped)

@@ -53,9 +53,6 @@ public:
     // sequence cut off at the end becomes escapes: pieces of one text decode as the
     // whole does when each ends at a line end (no sequence holds CR or LF).
     qsizetype decodeAppend(QByteArrayView bytes, QString *out);
-    // The same text as decode(), each sequence through the converter on its own and no
-    // table: the slow route that the fast one is checked against.
-    QString decodeEachSequence(QByteArrayView bytes, qsizetype *escaped = nullptr);
 
     // Appends to *out; on failure returns false with *badPos at the first character
     // that cannot be represented (out then holds a partial result). Each character is
@@ -69,6 +66,8 @@ public:
     qsizetype encodeInto(QStringView text, char *dst, qsizetype *badPos, bool *escapes = nullptr);
 
 private:
+    friend class TextTesting;
+
     void makeDecoder();
     void makeEncoder();
     // Readies both converters for an independent piece of text.

@@ -1,3 +1,4 @@
+#include "documenttesting.h"
 #include "keycollation.h"
 #include "keylist.h"
 
@@ -100,7 +101,7 @@ private slots:
             }
         }
         compareRows(list, expected);
-        QVERIFY(list.storedBytes() < 4 * 1024 * 1024);
+        QVERIFY(DocumentTesting::storedBytes(list) < 4 * 1024 * 1024);
     }
 
     // What a read builds: the rows in reverse, the top one current and selected.

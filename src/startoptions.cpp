@@ -6,8 +6,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 #include <cstdio>
 
@@ -97,13 +95,4 @@ void StartOptions::print() const
     std::FILE *out = action == Action::Error ? stderr : stdout;
     std::fputs(message.toLocal8Bit().constData(), out);
     std::fflush(out);
-}
-
-void installQtTranslations(QCoreApplication &app)
-{
-    auto *translator = new QTranslator(&app);
-    if (translator->load(u"qtbase_zh_CN"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
-    else
-        delete translator;
 }

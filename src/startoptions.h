@@ -5,8 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-class QCoreApplication;
-
 // The command line: "tarnwick [FILE]", with --help and --version. An unknown option or
 // a second file is an error (exit code 2). Qt's own options (-platform, -style and the
 // like) are accepted and left to QApplication. Texts come out in the user interface's
@@ -34,6 +32,3 @@ struct StartOptions
     // Prints message to standard output (Help, Version) or standard error (Error).
     void print() const;
 };
-
-// Loads Qt's own zh_CN translations (dialog buttons, file dialog) into app.
-void installQtTranslations(QCoreApplication &app);
