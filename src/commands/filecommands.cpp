@@ -55,16 +55,17 @@ void FileCommands::mnuFileSave_Click()
         write(m_doc.path());
         return;
     }
-    prepareDialog(u"Save INI file"_s);
-    if (!m_host.showSaveDialog(m_dialogs))
-        return;
-    if (writeAndReadBack(m_dialogs.fileName))
-        m_dialogs.fileName.clear();
+    saveThroughDialog(u"Save INI file"_s);
 }
 
 void FileCommands::mnuFileSaveAs_Click()
 {
-    prepareDialog(u"保存INI文件"_s);
+    saveThroughDialog(u"保存INI文件"_s);
+}
+
+void FileCommands::saveThroughDialog(const QString &title)
+{
+    prepareDialog(title);
     if (!m_host.showSaveDialog(m_dialogs))
         return;
     if (writeAndReadBack(m_dialogs.fileName))

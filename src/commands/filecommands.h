@@ -58,6 +58,8 @@ private:
     bool write(const QString &path, ReadBack *readBack = nullptr);
     // Writes path and makes the written file the document, as a read of it would.
     bool writeAndReadBack(const QString &path);
+    // Asks for a path in the save dialog titled title, then writes there and reads back.
+    void saveThroughDialog(const QString &title);
     // Every read and write starts here: a name that does not reach the file it reads as
     // (see filePathSurvives) is reported with failureText and nothing else is done.
     bool nameReachesFile(const QString &path, const QString &failureText,

@@ -68,35 +68,31 @@ void KeyCommands::mnuKeyRename_Click()
         m_host.editKeyName(member, row);
 }
 
-void KeyCommands::mnuKeyCopyName_Click()
+void KeyCommands::copyOfCurrentRow(const std::function<QString(const KeyList &, qsizetype)> &text)
 {
     const int member = currentMember();
     const qsizetype row = currentRow(member);
     if (row < 0)
         return;
     m_host.clearClipboard();
-    m_host.setClipboardText(m_doc.list(member)->row(row).name());
+    m_host.setClipboardText(text(*m_doc.list(member), row));
+}
+
+void KeyCommands::mnuKeyCopyName_Click()
+{
+    copyOfCurrentRow([](const KeyList &keys, qsizetype row) { return keys.name(row); });
 }
 
 void KeyCommands::mnuKeyCopyPath_Click()
 {
-    const int member = currentMember();
-    const qsizetype row = currentRow(member);
-    if (row < 0)
-        return;
-    m_host.clearClipboard();
-    m_host.setClipboardText(m_doc.fullPath(m_doc.selectedNode()) + u'\\'
-                            + m_doc.list(member)->row(row).name());
+    copyOfCurrentRow([this](const KeyList &keys, qsizetype row) {
+        return m_doc.fullPath(m_doc.selectedNode()) + u'\\' + keys.name(row);
+    });
 }
 
 void KeyCommands::mnuKeyCopyValue_Click()
 {
-    const int member = currentMember();
-    const qsizetype row = currentRow(member);
-    if (row < 0)
-        return;
-    m_host.clearClipboard();
-    m_host.setClipboardText(m_doc.list(member)->row(row).data());
+    copyOfCurrentRow([](const KeyList &keys, qsizetype row) { return keys.data(row); });
 }
 
 void KeyCommands::mnuKeyChangeData_Click()

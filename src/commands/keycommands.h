@@ -1,9 +1,13 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
+
+#include <functional>
 
 class CommandHost;
 class IniDocument;
+class KeyList;
 
 // The enabled flags a right-click over a key list gives the seven items of "名称".
 struct KeyMenuFlags
@@ -55,6 +59,8 @@ private:
     int currentMember() const;
     // The current row of that list, or -1 when there is none.
     qsizetype currentRow(int member) const;
+    // Puts text(list, row) of the current row on the clipboard; nothing without one.
+    void copyOfCurrentRow(const std::function<QString(const KeyList &, qsizetype)> &text);
 
     IniDocument &m_doc;
     CommandHost &m_host;

@@ -56,22 +56,23 @@ void SectionCommands::mnuSectionRename_Click()
         m_host.editNodeLabel(node);
 }
 
-void SectionCommands::mnuSectionCopyName_Click()
+void SectionCommands::copyOfSelectedNode(QString (IniDocument::*text)(int) const)
 {
     const int node = m_doc.selectedNode();
     if (!m_doc.isNode(node))
         return;
     m_host.clearClipboard();
-    m_host.setClipboardText(m_doc.nodeText(node));
+    m_host.setClipboardText((m_doc.*text)(node));
+}
+
+void SectionCommands::mnuSectionCopyName_Click()
+{
+    copyOfSelectedNode(&IniDocument::nodeText);
 }
 
 void SectionCommands::mnuSectionCopyPath_Click()
 {
-    const int node = m_doc.selectedNode();
-    if (!m_doc.isNode(node))
-        return;
-    m_host.clearClipboard();
-    m_host.setClipboardText(m_doc.fullPath(node));
+    copyOfSelectedNode(&IniDocument::fullPath);
 }
 
 void SectionCommands::tvwSections_NodeClick(int treeIndex)

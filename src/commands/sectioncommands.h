@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 class CommandHost;
 class IniDocument;
 
@@ -51,6 +53,9 @@ public:
     static SectionMenuFlags sectionMenuFlags(const IniDocument &doc);
 
 private:
+    // Puts text(selected node) on the clipboard; nothing without a selected node.
+    void copyOfSelectedNode(QString (IniDocument::*text)(int) const);
+
     IniDocument &m_doc;
     CommandHost &m_host;
 };
