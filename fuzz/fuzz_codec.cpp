@@ -41,7 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             TextEncoding::Utf8,    TextEncoding::Utf8Bom,     TextEncoding::Utf16LeBom,
             TextEncoding::Utf16BeBom, TextEncoding::Legacy,   TextEncoding::Utf16Le,
             TextEncoding::Utf16Be, TextEncoding::Windows1252, TextEncoding::Windows1251,
-            TextEncoding::Windows1250, TextEncoding::Koi8R};
+            TextEncoding::Windows1250, TextEncoding::Koi8R,   TextEncoding::Utf32LeBom,
+            TextEncoding::Utf32Be,   TextEncoding::Windows1253, TextEncoding::Windows1257,
+            TextEncoding::Iso8859_15, TextEncoding::Koi8U,    TextEncoding::Cp437,
+            TextEncoding::Cp866};
     const TextEncoding encoding = encodings[data[0] % std::size(encodings)];
     const qsizetype units = qsizetype(size - 1) / 2;
     QString text(units, Qt::Uninitialized);
@@ -55,6 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!TextCodec::encode(text, encoding, &bytes, &error, &badPos)) {
         FUZZ_CHECK(bytes == "kept", "a refused text leaves the output as it was");
         FUZZ_CHECK(!utf16, "UTF-16 holds any code unit");
+        FUZZ_CHECK(!isUtf32(encoding) || holdsUnwritable(text) || holdsEscape(text),
+                   "UTF-32 refuses only lone surrogates", error);
         FUZZ_CHECK(badPos >= 0 && badPos < text.size() && !error.isEmpty(), "a refusal names its character");
         // Besides lone surrogates, an escape may be refused whose byte would join its
         // neighbours' into a character.

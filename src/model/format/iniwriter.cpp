@@ -2,12 +2,14 @@
 
 #include "documentcontent.h"
 #include "documentscan.h"
+#include "eightbitchoice.h"
 #include "encodingdetector.h"
 #include "textcodec.h"
 
 #include <QBuffer>
 
 #include <algorithm>
+#include <optional>
 #include <cstring>
 
 using namespace Qt::StringLiterals;
@@ -26,7 +28,9 @@ public:
     Encoder(const DocumentContent &content, const DocumentScan &scan, QIODevice &device, QString *error)
         : m_content(content), m_encoding(content.encoding), m_device(device), m_error(error),
           m_utf8Out(m_encoding == TextEncoding::Utf8 || m_encoding == TextEncoding::Utf8Bom),
-          m_direct((m_utf8Out || m_encoding == TextEncoding::Legacy) && !scan.escapes)
+          m_direct((m_utf8Out || m_encoding == TextEncoding::Legacy) && !scan.escapes),
+          m_forecast(!scan.ascii && (m_encoding == TextEncoding::Legacy || isSingleByte(m_encoding))),
+          m_escapes(scan.escapes)
     {
         m_out.resize(kPiece + 64);
         const QByteArray mark = TextCodec::byteOrderMark(m_encoding);
@@ -53,8 +57,10 @@ public:
         else
             m_text += t.latin1;
         // Direct encoding gathers nothing but a Latin-1 text that is not ASCII, which goes
-        // out at once: the text of a later line may not join it in one chunk.
-        return (m_text.size() < kTextChunk && !m_direct) || encodeText();
+        // out at once: the text of a later line may not join it in one chunk. Otherwise
+        // chunks end at line ends (endLine()), so that the check of a chunk's escapes
+        // decodes whole lines, as a read does.
+        return !m_direct || encodeText();
     }
     bool put(QStringView text)
     {
@@ -75,11 +81,12 @@ public:
     {
         const bool ok = put(QLatin1StringView("\r\n"));
         ++m_lines;
-        return ok;
+        return ok && (m_text.size() < kTextChunk || encodeText());
     }
     bool finish() { return (m_text.isEmpty() || encodeText()) && flush(); }
-    // After finish(), for a legacy file: whether a read takes its bytes for UTF-8.
-    bool readsAsUtf8() const { return m_utf8.result(m_bytes); }
+    // After finish(), for 8-bit text without mark that is not all ASCII: the encoding a
+    // read works out for the bytes written (Utf8 for other text).
+    TextEncoding readsAs() const { return m_choice ? m_choice->result() : TextEncoding::Utf8; }
     bool deviceFailed() const { return m_deviceFailed; }
 
 private:
@@ -159,11 +166,14 @@ private:
         }
         if (m_used == 0)
             return true;
-        if (m_encoding == TextEncoding::Legacy) {
+        if (m_forecast) {
             // Pieces end after a whole text, and a text that is not ASCII has ASCII ("[",
             // "]", "=", CR LF) on both sides: no UTF-8 sequence runs across two pieces.
-            m_utf8.feed(QByteArrayView(m_out.constData(), m_used));
-            m_bytes += m_used;
+            // Legacy text without escapes is written as characters that decode alone.
+            const QByteArrayView piece(m_out.constData(), m_used);
+            if (!m_choice)
+                m_choice.emplace(piece);
+            m_choice->count(piece, m_encoding == TextEncoding::Legacy && !m_escapes ? 0 : -1);
         }
         if (m_device.write(m_out.constData(), m_used) != m_used) {
             m_deviceFailed = true;
@@ -193,8 +203,9 @@ private:
     QString *const m_error;
     const bool m_utf8Out;
     const bool m_direct;
-    EncodingDetector::MostlyUtf8 m_utf8; // legacy bytes written so far, as a read counts them
-    qsizetype m_bytes = 0;
+    const bool m_forecast; // what a read will make of the bytes is worked out on the way
+    const bool m_escapes;
+    std::optional<EightBitChoice> m_choice; // judges the first piece, counts them all
     QByteArray m_out;    // the piece being filled: its first m_used bytes
     qsizetype m_used = 0;
     QByteArray m_encoded; // a chunk of m_text, encoded
@@ -247,7 +258,7 @@ bool writeIni(const DocumentContent &content, QIODevice &device, QString *error,
         written->rowsReadBack = scan.rowsReadBack;
         written->ascii = scan.ascii;
         written->escapes = scan.escapes;
-        written->bytesReadAsUtf8 = content.encoding == TextEncoding::Legacy && out.readsAsUtf8();
+        written->readsAs = out.readsAs();
     }
     return true;
 }

@@ -139,7 +139,11 @@ private slots:
         QTest::newRow("empty document, utf-16 without mark") << TextEncoding::Utf16Le << u"clear"_s << true;
         QTest::newRow("utf-16be without mark, sorted") << TextEncoding::Utf16Be << u"sort"_s << true;
         QTest::newRow("windows-1251, ASCII only") << TextEncoding::Windows1251 << u"ascii"_s << true;
-        QTest::newRow("windows-1252, non-ASCII") << TextEncoding::Windows1252 << u"latin"_s << false;
+        // The writer asks the encoding detector what a read makes of the bytes it wrote.
+        QTest::newRow("windows-1252, non-ASCII") << TextEncoding::Windows1252 << u"latin"_s << true;
+        QTest::newRow("windows-1251, Cyrillic") << TextEncoding::Windows1251 << u"cyrillic"_s << true;
+        QTest::newRow("utf-32le with mark") << TextEncoding::Utf32LeBom << QString() << true;
+        QTest::newRow("utf-32be without mark, sorted") << TextEncoding::Utf32Be << u"sort"_s << true;
     }
 
     // After Save As the document becomes what a read of the written file gives. Where
@@ -185,14 +189,18 @@ private slots:
             doc.clear(u"x.ini"_s), doc.setEncoding(encoding);
         else if (edit == u"utf-8 lookalike")
             doc.setNodeText(a, u"值"_s);
-        if (edit == u"ascii" || edit == u"clear" || edit == u"latin") {
+        if (edit == u"ascii" || edit == u"clear" || edit == u"latin" || edit == u"cyrillic") {
             for (int member = 2; member <= doc.nodeCount(); ++member)
                 doc.setNodeText(member, u"S%1"_s.arg(member));
             while (doc.list(a) && doc.list(a)->count() > 0)
                 doc.removeRow(a, 0);
         }
         if (edit == u"latin")
-            doc.setNodeText(a, u"Café"_s);
+            doc.setNodeText(a, u"Café au lait für Müller"_s);
+        if (edit == u"cyrillic") {
+            doc.setNodeText(a, u"Общие настройки"_s);
+            doc.setNodeText(b, u"Окно программы"_s);
+        }
 
         QTemporaryDir dir;
         const QString path = dir.filePath(u"out.ini"_s);
