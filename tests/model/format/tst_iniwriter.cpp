@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -217,6 +218,60 @@ private slots:
             QCOMPARE(doc.statusCount(), reread.statusCount());
             QCOMPARE(doc.path(), reread.path());
         }
+    }
+
+    void typedText_data()
+    {
+        QTest::addColumn<QString>("file");      // under tests/data
+        QTest::addColumn<QString>("given");     // the encoding named by the user, or none
+        QTest::addColumn<QByteArray>("encoding"); // what the file is read and saved in
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("data");
+        QTest::newRow("Windows-1252") << u"encodings/windows-1252-notcpucores-german.ini"_s << QString()
+                                      << QByteArray("windows-1252") << u"Benutzer"_s << u"Jürgen Müller"_s;
+        QTest::newRow("Windows-1250") << u"encodings/windows-1250-innosetup-polish.ini"_s << QString()
+                                      << QByteArray("windows-1250") << u"Miasto"_s << u"Łódź, zażółć gęślą jaźń"_s;
+        QTest::newRow("Windows-1251") << u"encodings/windows-1251-teraterm-russian.ini"_s << QString()
+                                      << QByteArray("windows-1251") << u"Пользователь"_s << u"Иван Петров"_s;
+        QTest::newRow("GBK") << u"encodings/gb18030-mirserver-dbsrc-small.ini"_s << QString()
+                             << QByteArray("GB18030") << u"服务器名称"_s << u"兰达尔第二季"_s;
+        QTest::newRow("UTF-8 with a stray byte") << u"read/utf8_stray_byte.ini"_s << QString()
+                                                 << QByteArray("UTF-8") << u"用户"_s << u"Jürgen 张三"_s;
+        QTest::newRow("ISO-8859-15 as given") << u"encodings/iso-8859-1-fbtools-multicfg-latin1.ini"_s
+                                              << u"ISO-8859-15"_s << QByteArray("ISO-8859-15") << u"Preis"_s
+                                              << u"5 €"_s;
+        QTest::newRow("KOI8-R as given") << u"encodings/cp866-kolibrios-games.ini"_s << u"koi8-r"_s
+                                         << QByteArray("KOI8-R") << u"Имя"_s << u"Игра"_s;
+    }
+
+    // What the user types into a file is saved in the file's own encoding (or the one
+    // the user named), and reads back as typed.
+    void typedText()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, given);
+        QFETCH(QByteArray, encoding);
+        QFETCH(QString, name);
+        QFETCH(QString, data);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"typed.ini"_s);
+        QVERIFY(QFile::copy(TestFiles::dataFile(file), path));
+        const std::optional<TextEncoding> named = given.isEmpty() ? std::nullopt : EncodingNamed(given);
+        QVERIFY(given.isEmpty() || named);
+        IniDocument doc;
+        QCOMPARE(ReadIniFile(doc, path, nullptr, named), ReadResult::Ok);
+        QCOMPARE(TextCodec::encodingName(doc.encoding()).toUpper(), QString::fromLatin1(encoding).toUpper());
+        doc.appendRow(2, KeyRow(name, data));
+        ReadBack readBack;
+        QString error;
+        QVERIFY2(WriteIniFile(doc, path, &error, &readBack), qPrintable(error));
+        const QByteArray line = QStringEncoder(encoding.constData()).encode(u"\r\n"_s + name + u'=' + data + u"\r\n"_s);
+        QVERIFY(TestFiles::readBytes(path).contains(line));
+        QCOMPARE(readBackWritten(doc, path, readBack), ReadResult::Ok);
+        QCOMPARE(TextCodec::encodingName(doc.encoding()).toUpper(), QString::fromLatin1(encoding).toUpper());
+        // A read puts the last key of a section on top.
+        QCOMPARE(doc.list(2)->name(0), name);
+        QCOMPARE(doc.list(2)->row(0).data(), data);
     }
 
     void lineBreaks_data()
