@@ -3,6 +3,7 @@
 # sudo). Safe to run again. Extra groups by argument:
 #   bench     the peer INI libraries the benchmarks compare with
 #   checks    clang and its runtimes, for the sanitizer build and the fuzz targets
+#   wincheck  the MinGW-w64 compiler, for the syntax check of the Windows code paths
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config
@@ -12,6 +13,7 @@ for group in "$@"; do
   case "$group" in
     bench) packages+=(libinih-dev libsimpleini-dev python3) ;;
     checks) packages+=(clang libclang-rt-dev) ;;
+    wincheck) packages+=(g++-mingw-w64-x86-64-posix) ;;
     *) echo "deps.sh: unknown group $group" >&2; exit 2 ;;
   esac
 done

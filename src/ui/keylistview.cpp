@@ -1,34 +1,26 @@
 #include "keylistview.h"
 
 #include "inidocument.h"
-#include "itemviewhelpers.h"
-#include "longtextdelegate.h"
 #include "keylistmodel.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-KeyListView::KeyListView(QWidget *parent) : QTreeView(parent)
+KeyListView::KeyListView(QWidget *parent) : DocumentView(parent)
 {
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setAllColumnsShowFocus(true);
-    setSelectionMode(SingleSelection);
     setSelectionBehavior(SelectRows);
-    setEditTriggers(NoEditTriggers);
-    setItemDelegate(new LongTextDelegate(this));
-    setContextMenuPolicy(Qt::PreventContextMenu);
-    setUniformRowHeights(true); // a list of 1,000,000 keys lays out at once
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
 }
 
 void KeyListView::bind(IniDocument &doc, KeyListModel *model)
 {
-    m_doc = &doc;
     m_model = model;
-    ItemViewHelpers::setModelQuietly(this, model, m_quiet);
+    bindModel(doc, model);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &KeyListView::takeUserRow);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &KeyListView::takeUserRow);
     // The widths of the design, 1900 and 2800 twips.
@@ -57,19 +49,11 @@ void KeyListView::editName(qsizetype row)
     edit(index);
 }
 
-void KeyListView::commitEdit()
-{
-    ItemViewHelpers::forEachEditor(this, [this](QWidget *editor) {
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
-    });
-}
-
 void KeyListView::showDocumentRow()
 {
     const KeyList *list = m_doc->list(m_model->member());
     QItemSelectionModel *selection = selectionModel();
-    ++m_quiet;
+    const Quiet quiet(this);
     if (!list || list->current() < 0 || list->current() >= m_model->rowCount()) {
         selection->clear();
     } else {
@@ -80,12 +64,11 @@ void KeyListView::showDocumentRow()
         else
             selection->clearSelection();
     }
-    --m_quiet;
 }
 
 void KeyListView::takeUserRow()
 {
-    if (!m_doc || m_quiet > 0)
+    if (!m_doc || quiet())
         return;
     const QModelIndex current = currentIndex();
     if (!current.isValid())
@@ -134,25 +117,4 @@ void KeyListView::mouseDoubleClickEvent(QMouseEvent *event)
     event->accept();
     if (event->button() == Qt::LeftButton)
         emit keyDoubleClicked();
-}
-
-void KeyListView::keyPressEvent(QKeyEvent *event)
-{
-    if (ItemViewHelpers::isContextMenuKey(event)) {
-        event->accept();
-        emit rightReleased(ItemViewHelpers::menuPosition(this, currentIndex()));
-        return;
-    }
-    QTreeView::keyPressEvent(event);
-}
-
-void KeyListView::focusInEvent(QFocusEvent *event)
-{
-    // Qt makes the first item current when a view without one gets the focus; a native
-    // view leaves it without one, and so does the document.
-    ++m_quiet;
-    QTreeView::focusInEvent(event);
-    --m_quiet;
-    if (m_doc)
-        showDocumentRow();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QTreeView>
+#include "documentview.h"
 
 class IniDocument;
 class KeyListModel;
@@ -14,7 +14,7 @@ class KeyListModel;
 // current row). A left double click anywhere in the list is reported as
 // keyDoubleClicked. Empty space below the rows selects and deselects nothing. Edits
 // start only when the program asks.
-class KeyListView : public QTreeView
+class KeyListView : public DocumentView
 {
     Q_OBJECT
 public:
@@ -23,11 +23,8 @@ public:
     void bind(IniDocument &doc, KeyListModel *model);
     // Starts the in-place edit of a row's name in the shown list.
     void editName(qsizetype row);
-    // Commits an open in-place edit as losing the focus would; nothing when none is open.
-    void commitEdit();
 
 signals:
-    void rightReleased(const QPoint &globalPos);
     void keyDoubleClicked();
 
 protected:
@@ -36,15 +33,12 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
+    void showDocumentItem() override { showDocumentRow(); }
 
 private:
     void showDocumentRow();
     void takeUserRow();
 
-    IniDocument *m_doc = nullptr;
     KeyListModel *m_model = nullptr;
-    int m_quiet = 0; // above 0 while the view shows the document or the model changes
     bool m_taking = false; // while the view's own row goes to the document
 };

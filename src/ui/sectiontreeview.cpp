@@ -1,31 +1,23 @@
 #include "sectiontreeview.h"
 
 #include "inidocument.h"
-#include "itemviewhelpers.h"
-#include "longtextdelegate.h"
 #include "sectiontreemodel.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-SectionTreeView::SectionTreeView(QWidget *parent) : QTreeView(parent)
+SectionTreeView::SectionTreeView(QWidget *parent) : DocumentView(parent)
 {
     setHeaderHidden(true);
-    setSelectionMode(SingleSelection);
-    setEditTriggers(NoEditTriggers);
-    setItemDelegate(new LongTextDelegate(this));
-    setContextMenuPolicy(Qt::PreventContextMenu);
-    setUniformRowHeights(true); // keeps 100,000 sections cheap to lay out
 }
 
 void SectionTreeView::bind(IniDocument &doc, SectionTreeModel *model)
 {
-    m_doc = &doc;
     m_model = model;
     // While rows come and go the view moves its current node by itself; the document
     // decides where the selection goes and is shown afterwards. Connected before the
     // view's own handlers, so that the quiet time covers them.
-    ItemViewHelpers::setModelQuietly(this, model, m_quiet);
+    bindModel(doc, model);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this, &SectionTreeView::followView);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &SectionTreeView::followView);
     // The model heard of each change before these run, so the rows are in place.
@@ -60,14 +52,6 @@ void SectionTreeView::editNode(int treeIndex)
     edit(index);
 }
 
-void SectionTreeView::commitEdit()
-{
-    ItemViewHelpers::forEachEditor(this, [this](QWidget *editor) {
-        commitData(editor);
-        closeEditor(editor, QAbstractItemDelegate::NoHint);
-    });
-}
-
 void SectionTreeView::showDocumentSelection()
 {
     showSelectedNode(true);
@@ -75,7 +59,7 @@ void SectionTreeView::showDocumentSelection()
 
 void SectionTreeView::showSelectedNode(bool scroll)
 {
-    ++m_quiet;
+    const Quiet quiet(this);
     const QModelIndex index = m_model->indexOfNode(m_doc->selectedNode());
     if (index.isValid()) {
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
@@ -85,12 +69,11 @@ void SectionTreeView::showSelectedNode(bool scroll)
         // No node selected (after a read or New): the next key press starts from the top.
         selectionModel()->clear();
     }
-    --m_quiet;
 }
 
 void SectionTreeView::followView()
 {
-    if (m_quiet > 0 || !m_doc)
+    if (quiet() || !m_doc)
         return;
     const QModelIndex current = currentIndex();
     if (current.isValid() && SectionTreeModel::treeIndexOf(current) != m_doc->selectedNode())
@@ -155,26 +138,4 @@ void SectionTreeView::mouseDoubleClickEvent(QMouseEvent *event)
         return;
     }
     QTreeView::mouseDoubleClickEvent(event);
-}
-
-void SectionTreeView::keyPressEvent(QKeyEvent *event)
-{
-    if (ItemViewHelpers::isContextMenuKey(event)) {
-        event->accept();
-        emit rightReleased(ItemViewHelpers::menuPosition(this, currentIndex()));
-        return;
-    }
-    QTreeView::keyPressEvent(event);
-}
-
-void SectionTreeView::focusInEvent(QFocusEvent *event)
-{
-    // Qt makes the first item current when a view without one gets the focus; a native
-    // view leaves it without one, and so does the document.
-    ++m_quiet;
-    QTreeView::focusInEvent(event);
-    --m_quiet;
-    // Without scrolling: the focus often comes with a click, which must land where aimed.
-    if (m_doc)
-        showSelectedNode(false);
 }

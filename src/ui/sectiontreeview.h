@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QTreeView>
+#include "documentview.h"
 
 class IniDocument;
 class SectionTreeModel;
@@ -18,7 +18,7 @@ class SectionTreeModel;
 // decides what the context menu offers); its release, the context-menu key and
 // Shift+F10 are reported as rightReleased, the keys at the current node. Edits start
 // only when the program asks. Opening or closing the root is given to the document.
-class SectionTreeView : public QTreeView
+class SectionTreeView : public DocumentView
 {
     Q_OBJECT
 public:
@@ -27,12 +27,9 @@ public:
     void bind(IniDocument &doc, SectionTreeModel *model);
     // Starts the in-place edit of a node's label.
     void editNode(int treeIndex);
-    // Commits an open in-place edit as losing the focus would; nothing when none is open.
-    void commitEdit();
 
 signals:
     void nodeClicked(int treeIndex);
-    void rightReleased(const QPoint &globalPos);
 
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
@@ -40,16 +37,13 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
+    void showDocumentItem() override { showSelectedNode(false); }
 
 private:
     void showDocumentSelection();
     void showSelectedNode(bool scroll);
     void followView();
 
-    IniDocument *m_doc = nullptr;
     SectionTreeModel *m_model = nullptr;
-    int m_quiet = 0; // above 0 while the view shows the document or the model changes
     QPersistentModelIndex m_pressed; // the node the left button went down on
 };

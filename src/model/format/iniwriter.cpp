@@ -16,6 +16,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// How the writer says why it failed: *error (when given) gets the reason.
+bool failWith(QString *error, const QString &reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
+
 // Encodes the lines into a buffer of about a megabyte that goes to the sink whenever it
 // is full. ASCII texts of a UTF-8 file are copied as they are; so are those of a legacy
 // file, and the other texts of either are encoded straight into the buffer, unless the
@@ -93,12 +101,7 @@ private:
     static constexpr qsizetype kPiece = 1024 * 1024;
     static constexpr qsizetype kTextChunk = 256 * 1024;
 
-    bool fail(const QString &reason)
-    {
-        if (m_error)
-            *m_error = reason;
-        return false;
-    }
+    bool fail(const QString &reason) { return failWith(m_error, reason); }
 
     bool encodeText()
     {
@@ -246,11 +249,8 @@ bool encodeLines(const DocumentContent &content, Encoder &out)
 bool writeIni(const DocumentContent &content, QIODevice &device, QString *error, WrittenText *written)
 {
     const DocumentScan scan = scanDocument(content);
-    if (!scan.lineBreak.isEmpty()) {
-        if (error)
-            *error = scan.lineBreak;
-        return false;
-    }
+    if (!scan.lineBreak.isEmpty())
+        return failWith(error, scan.lineBreak);
     Encoder out(content, scan, device, error);
     if (!encodeLines(content, out))
         return false;

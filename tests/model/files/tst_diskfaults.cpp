@@ -5,6 +5,8 @@
 #include "testfiles.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +18,11 @@
 #  include <sys/resource.h>
 #  include <sys/stat.h>
 #  include <grp.h>
+#  include <sys/wait.h>
+#  include <unistd.h>
+#elif defined(Q_OS_UNIX)
+#  include <csignal>
+#  include <sys/resource.h>
 #  include <sys/wait.h>
 #  include <unistd.h>
 #endif
@@ -385,6 +392,132 @@ private slots:
         QVERIFY(content.sections.empty());
         QCOMPARE(content.rootKeys.count(), 0);
 #endif
+    }
+
+    void failedWrite_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing folder") << u"missing folder"_s;
+        QTest::newRow("read-only folder") << u"read-only folder"_s;
+        QTest::newRow("read-only file") << u"read-only file"_s;
+        QTest::newRow("target is a folder") << u"target is a folder"_s;
+    }
+
+    // The file cannot be replaced: the writer says why and the old file stays.
+    void failedWrite()
+    {
+        QFETCH(QString, kind);
+#ifndef Q_OS_UNIX
+        if (kind.startsWith(u"read-only"_s))
+            QSKIP("file permissions are POSIX only");
+        const bool root = false;
+#else
+        const bool root = geteuid() == 0;
+#endif
+        QTemporaryDir dir;
+        QString path = dir.filePath(u"target.ini"_s);
+        QVERIFY(TestFiles::writeBytes(path, TestFiles::oldBytes()));
+        if (kind == u"missing folder") {
+            path = dir.filePath(u"no/such/folder/x.ini"_s);
+        } else if (kind == u"read-only folder") {
+            if (root) {
+                // Root writes into any folder of a normal file system; /proc takes no files.
+                if (!QFileInfo(u"/proc/self"_s).exists())
+                    QSKIP("needs /proc when run as root");
+                path = u"/proc/tarnwick-test.ini"_s;
+            } else {
+                // A new file cannot be made there (an existing writable one is written in
+                // place: see the save routes in tst_diskfaults).
+                QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+                path = dir.filePath(u"new.ini"_s);
+            }
+        } else if (kind == u"read-only file") {
+            if (root)
+                QSKIP("permissions do not stop root from writing");
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+        } else {
+            path = dir.filePath(u"folder"_s);
+            QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
+        }
+        IniDocument doc;
+        doc.addSection(u"New"_s);
+        QString error;
+        QVERIFY(!WriteIniFile(doc, path, &error));
+        QVERIFY(!error.isEmpty());
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(TestFiles::readBytes(dir.filePath(u"target.ini"_s)), TestFiles::oldBytes());
+        QStringList expected{u"target.ini"_s};
+        if (kind == u"target is a folder")
+            expected.prepend(u"folder"_s);
+        QCOMPARE(TestFiles::entries(dir.path()), expected);
+    }
+
+    // The disk fills up half-way (a file size limit in a child process): the old file
+    // stays byte for byte and no temporary file remains.
+    void failureMidWrite()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("needs fork() and a file size limit");
+#else
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"target.ini"_s);
+        QVERIFY(TestFiles::writeBytes(path, TestFiles::oldBytes()));
+        IniDocument doc;
+        const int member = doc.addSection(u"Big"_s);
+        for (int i = 0; i < 20000; ++i)
+            doc.appendRow(member, KeyRow(u"key%1"_s.arg(i), QString(100, u'x')));
+
+        const pid_t pid = fork();
+        QVERIFY(pid >= 0);
+        if (pid == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{64 * 1024, 64 * 1024};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            QString error;
+            const bool ok = WriteIniFile(doc, path, &error);
+            _exit(ok ? 1 : error.isEmpty() ? 2 : 0);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(pid, &status, 0), pid);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QCOMPARE(TestFiles::readBytes(path), TestFiles::oldBytes());
+        QCOMPARE(TestFiles::entries(dir.path()), QStringList{u"target.ini"_s});
+#endif
+    }
+
+    void permissionsKept()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("file permissions are POSIX only");
+#else
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"target.ini"_s);
+        QVERIFY(TestFiles::writeBytes(path, TestFiles::oldBytes()));
+        const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(path, perms));
+        IniDocument doc;
+        doc.addSection(u"New"_s);
+        QVERIFY(WriteIniFile(doc, path));
+        QCOMPARE(TestFiles::readBytes(path), QByteArray("[New]\r\n"));
+        QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser), perms);
+#endif
+    }
+
+    // Saving through a symbolic link replaces the file it points to, not the link.
+    void symbolicLinkKept()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(u"real.ini"_s);
+        const QString link = dir.filePath(u"link.ini"_s);
+        QVERIFY(TestFiles::writeBytes(target, TestFiles::oldBytes()));
+        if (!QFile::link(target, link))
+            QSKIP("no symbolic links here");
+        IniDocument doc;
+        doc.addSection(u"New"_s);
+        QVERIFY(WriteIniFile(doc, link));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(TestFiles::readBytes(target), QByteArray("[New]\r\n"));
     }
 };
 

@@ -1,0 +1,88 @@
+#include "documentview.h"
+
+#include "longtextdelegate.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace {
+
+// The keys that open a context menu from the keyboard: the context-menu key and
+// Shift+F10.
+bool isContextMenuKey(const QKeyEvent *event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    return (event->key() == Qt::Key_Menu && modifiers == Qt::NoModifier)
+        || (event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
+}
+
+} // namespace
+
+DocumentView::DocumentView(QWidget *parent) : QTreeView(parent)
+{
+    setSelectionMode(SingleSelection);
+    setEditTriggers(NoEditTriggers);
+    setItemDelegate(new LongTextDelegate(this));
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    setUniformRowHeights(true); // 100,000 sections or 1,000,000 keys lay out at once
+}
+
+void DocumentView::bindModel(IniDocument &doc, QAbstractItemModel *model)
+{
+    m_doc = &doc;
+    const auto up = [this] { ++m_quiet; };
+    const auto down = [this] { --m_quiet; };
+    // Slots run in the order they were connected: these before the view's, those after.
+    connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this, up);
+    connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, up);
+    connect(model, &QAbstractItemModel::rowsAboutToBeMoved, this, up);
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, up);
+    connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, up);
+    setModel(model);
+    connect(model, &QAbstractItemModel::rowsInserted, this, down);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, down);
+    connect(model, &QAbstractItemModel::rowsMoved, this, down);
+    connect(model, &QAbstractItemModel::modelReset, this, down);
+    connect(model, &QAbstractItemModel::layoutChanged, this, down);
+}
+
+void DocumentView::commitEdit()
+{
+    // The delegate's editors are line edits placed on the viewport.
+    const QList<QLineEdit *> editors =
+        viewport()->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly);
+    for (QLineEdit *editor : editors) {
+        if (editor->isVisible()) {
+            commitData(editor);
+            closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
+    }
+}
+
+void DocumentView::keyPressEvent(QKeyEvent *event)
+{
+    if (!isContextMenuKey(event)) {
+        QTreeView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    // Below the middle of the current item's text, or the top left corner of the view
+    // when the item is not shown.
+    const QRect rect = visualRect(currentIndex());
+    QPoint local(0, 0);
+    if (rect.isValid() && viewport()->rect().intersects(rect))
+        local = QPoint(rect.left() + qMin(rect.width(), viewport()->width()) / 2, rect.bottom());
+    emit rightReleased(viewport()->mapToGlobal(local));
+}
+
+void DocumentView::focusInEvent(QFocusEvent *event)
+{
+    // Qt makes the first item current when a view without one gets the focus; a native
+    // view leaves it without one, and so does the document.
+    {
+        const Quiet quiet(this);
+        QTreeView::focusInEvent(event);
+    }
+    if (m_doc)
+        showDocumentItem();
+}
