@@ -8,6 +8,15 @@ EightBitChoice::EightBitChoice(QByteArrayView head, qsizetype totalBytes)
       m_reading(m_guess.legacy ? TextEncoding::Legacy : m_guess.singleByte),
       m_total(totalBytes)
 {
+    if (m_guess.singleByte == TextEncoding::Utf8)
+        m_head = head.first(std::min(head.size(), EncodingGuess::kHeadBytes)).toByteArray();
+}
+
+TextEncoding EightBitChoice::singleByte() const
+{
+    if (m_guess.singleByte == TextEncoding::Utf8)
+        m_guess.singleByte = EncodingGuess::singleByteOf(m_head);
+    return m_guess.singleByte;
 }
 
 void EightBitChoice::countUtf8(QByteArrayView piece)
@@ -58,6 +67,6 @@ TextEncoding EightBitChoice::result() const
         && (m_utf8Invalid <= m_legacyEscapes || kUtf8SequencesPerInvalidByte * m_utf8Invalid <= m_utf8Sequences))
         return TextEncoding::Utf8;
     if (m_reading == TextEncoding::Legacy && !fewEscapes(m_legacyEscapes, m_legacyChars))
-        return m_guess.singleByte;
+        return singleByte();
     return m_reading;
 }

@@ -3,6 +3,7 @@
 #include "encodingguess.h"
 #include "textencoding.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -34,7 +35,7 @@ public:
     // the text is UTF-8 after all is known only from the counts, at the end.
     TextEncoding reading() const { return m_reading; }
     // The single-byte code page of step 3.
-    TextEncoding singleByte() const { return m_guess.singleByte; }
+    TextEncoding singleByte() const;
 
     // Counts a piece. The caller that decoded it in the legacy code page gives how many
     // of its bytes became escapes and how many characters it gave; otherwise (-1) they
@@ -60,7 +61,8 @@ public:
 private:
     void countUtf8(QByteArrayView piece);
 
-    EncodingGuess m_guess;
+    mutable EncodingGuess m_guess; // its single-byte page worked out when first needed
+    QByteArray m_head; // kept while the single-byte page is still to be worked out
     TextEncoding m_reading;
     qsizetype m_total;
     qsizetype m_legacyEscapes = 0;

@@ -257,15 +257,33 @@ TextEncoding EncodingGuess::ofDetectorName(const char *name, QByteArrayView head
 
 EncodingGuess EncodingGuess::of(QByteArrayView head)
 {
-    const QByteArray sample = sampleOf(head.first(std::min(head.size(), kSampleBytes)));
+    return judge(head, false);
+}
+
+TextEncoding EncodingGuess::singleByteOf(QByteArrayView head)
+{
+    return judge(head, true).singleByte;
+}
+
+EncodingGuess EncodingGuess::judge(QByteArrayView head, bool singleByteToo)
+{
+    const QByteArray sample = sampleOf(head.first(std::min(head.size(), kHeadBytes)));
     const LegacyReading reading(sample);
     EncodingGuess guess;
     TextEncoding named = TextEncoding::Utf8;
 #ifdef TARNWICK_HAVE_UCHARDET
-    named = uchardetGuess(sample);
+    // Chinese text beyond doubt needs no detector (uchardet takes its time over it).
+    if (!reading.clean() || singleByteToo)
+        named = uchardetGuess(sample);
 #endif
-    if (named == TextEncoding::Legacy)
+    if (named == TextEncoding::Legacy || reading.clean()) {
         guess.legacy = true;
+        // The single-byte page is needed only if the legacy code page fails later on:
+        // worked out then (singleByteOf()), as ICU's detector takes its time.
+        guess.singleByte = TextEncoding::Utf8;
+        if (!singleByteToo)
+            return guess;
+    }
     if (named == TextEncoding::Utf8 || named == TextEncoding::Legacy) {
         // No answer from uchardet (or none in this build): ICU, and the legacy reading.
         const TextEncoding icu = icuGuess(sample, true);
@@ -278,10 +296,8 @@ EncodingGuess EncodingGuess::of(QByteArrayView head)
         const TextEncoding other = icuGuess(sample, false);
         named = other == TextEncoding::Utf8 || other == TextEncoding::Legacy ? TextEncoding::Windows1251 : other;
     }
-    // Chinese text beyond doubt, or Chinese bytes (a few of them broken) that a detector
-    // took for Cyrillic or Greek.
-    if (reading.clean()
-        || (reading.common > reading.broken + reading.rare && !isLatin(named) && capitalsInsideWords(sample, named)))
+    // Chinese bytes (a few of them broken) that a detector took for Cyrillic or Greek.
+    if ((reading.common > reading.broken + reading.rare && !isLatin(named) && capitalsInsideWords(sample, named)))
         guess.legacy = true;
     // Of two Latin pages, Windows-1252 when it reads the bytes as the other does (it has
     // the most letters to type in) or as fewer odd characters (a short file's "½" that a
