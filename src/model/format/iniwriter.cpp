@@ -97,6 +97,22 @@ public:
     TextEncoding readsAs() const { return m_choice ? m_choice->result() : TextEncoding::Utf8; }
     bool deviceFailed() const { return m_deviceFailed; }
 
+    // A key line whose bytes start with "[" and end with "]" reads back as a header: in
+    // the legacy code page the trail byte of the data's last character can be that "]"
+    // (a name holding "=" or text that itself ends in "]" the document scan finds).
+    void noteKeyLine(const KeyList::StoredText &name, const KeyList::StoredText &data)
+    {
+        if (m_encoding != TextEncoding::Legacy || data.size() == 0 || !data.wide || name.size() == 0
+            || (name.wide ? name.utf16.front() : QChar(name.latin1.front())) != u'[')
+            return;
+        const QStringView text = data.utf16;
+        const qsizetype last = text.size() >= 2 && text.back().isLowSurrogate() ? 2 : 1;
+        QByteArray bytes;
+        if (TextCodec::encode(text.last(last), m_encoding, &bytes, nullptr) && bytes.endsWith(']'))
+            m_keyLineAsHeader = true;
+    }
+    bool keyLineAsHeader() const { return m_keyLineAsHeader; }
+
 private:
     static constexpr qsizetype kPiece = 1024 * 1024;
     static constexpr qsizetype kTextChunk = 256 * 1024;
@@ -216,12 +232,15 @@ private:
     qsizetype m_lines = 0;          // line ends put so far
     qsizetype m_chunkStartLine = 0; // line ends put before m_text's first character
     bool m_checkedStart = false;
+    bool m_keyLineAsHeader = false;
     bool m_deviceFailed = false;
 };
 
 bool putRows(Encoder &out, const KeyList &keys)
 {
     for (qsizetype i = 0; i < keys.count(); ++i) {
+        if (!keys.writesEmptyData(i))
+            out.noteKeyLine(keys.storedName(i), keys.storedData(i));
         if (!out.put(keys.storedName(i)) || !out.put(QLatin1StringView("=")))
             return false;
         if (!keys.writesEmptyData(i) && !out.put(keys.storedData(i)))
@@ -255,7 +274,7 @@ bool writeIni(const DocumentContent &content, QIODevice &device, QString *error,
     if (!encodeLines(content, out))
         return false;
     if (written) {
-        written->rowsReadBack = scan.rowsReadBack;
+        written->rowsReadBack = scan.rowsReadBack && !out.keyLineAsHeader();
         written->ascii = scan.ascii;
         written->escapes = scan.escapes;
         written->readsAs = out.readsAs();

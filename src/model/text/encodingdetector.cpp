@@ -173,9 +173,15 @@ std::optional<DecodedText> EncodingDetector::decodeAs(QByteArrayView bytes, Text
 
 EncodingDetector::Reopening EncodingDetector::reopensAs(QByteArrayView bytes, TextEncoding encoding)
 {
+    qsizetype markSize = 0;
+    // UTF-16's mark FF FE before a zero character reads as UTF-32's where UTF-32 follows
+    // (as decodeFile() judges it: every unit after the mark a character).
+    if (encoding == TextEncoding::Utf16LeBom)
+        return wideOrMarked(bytes) == TextEncoding::Utf32LeBom && isUtf32Text(bytes.sliced(4), false)
+                       ? Reopening::ByteOrderMark
+                       : Reopening::Same;
     if (hasByteOrderMark(encoding) || bytes.isEmpty())
         return Reopening::Same;
-    qsizetype markSize = 0;
     const std::optional<TextEncoding> shown = wideOrMarked(bytes, &markSize);
     if (markSize > 0)
         return Reopening::ByteOrderMark;

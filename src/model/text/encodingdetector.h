@@ -51,7 +51,8 @@ public:
     // none, will open again: Same; ByteOrderMark when its first bytes read as a mark;
     // Other when steps 1 and 2 will take it for UTF-16 or UTF-32 or no longer for the
     // wide encoding it is (too few ASCII characters, or zero bytes in a file of 8-bit
-    // text). An empty file opens as any encoding. Changes between 8-bit encodings keep
+    // text). ByteOrderMark too for UTF-16 LE with its mark when the mark and a zero
+    // character read as UTF-32's mark. An empty file opens as any encoding. Changes between 8-bit encodings keep
     // the bytes and are not reported (EightBitChoice tells them).
     enum class Reopening { Same, ByteOrderMark, Other };
     static Reopening reopensAs(QByteArrayView bytes, TextEncoding encoding);

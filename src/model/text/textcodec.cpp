@@ -5,7 +5,6 @@
 #include "singlebytecodec.h"
 
 #include <algorithm>
-#include <string>
 #include <cstring>
 
 using namespace Qt::StringLiterals;
@@ -38,14 +37,23 @@ QString decodeUtf16(QByteArrayView in, bool bigEndian)
 
 QString decodeUtf32(QByteArrayView in, bool bigEndian)
 {
-    std::u32string codes(size_t(in.size() / 4), U'\0');
+    // By hand: Qt's own UTF-32 decoding drops a U+FEFF at the start, which is text here.
+    QString out;
+    out.reserve(in.size() / 4);
     const auto *s = reinterpret_cast<const uchar *>(in.data());
-    for (size_t i = 0; i < codes.size(); ++i, s += 4) {
-        const char32_t c = bigEndian ? (char32_t(s[0]) << 24 | char32_t(s[1]) << 16 | char32_t(s[2]) << 8 | s[3])
-                                     : (char32_t(s[3]) << 24 | char32_t(s[2]) << 16 | char32_t(s[1]) << 8 | s[0]);
-        codes[i] = c <= 0x10FFFF && !QChar::isSurrogate(c) ? c : char32_t(QChar::ReplacementCharacter);
+    for (qsizetype i = 0; i + 4 <= in.size(); i += 4, s += 4) {
+        char32_t c = bigEndian ? (char32_t(s[0]) << 24 | char32_t(s[1]) << 16 | char32_t(s[2]) << 8 | s[3])
+                               : (char32_t(s[3]) << 24 | char32_t(s[2]) << 16 | char32_t(s[1]) << 8 | s[0]);
+        if (c > 0x10FFFF || QChar::isSurrogate(c))
+            c = QChar::ReplacementCharacter;
+        if (QChar::requiresSurrogates(c)) {
+            out.append(QChar(QChar::highSurrogate(c)));
+            out.append(QChar(QChar::lowSurrogate(c)));
+        } else {
+            out.append(QChar(char16_t(c)));
+        }
     }
-    return QString::fromStdU32String(codes);
+    return out;
 }
 
 // Fails at a lone surrogate, which UTF-32 has no code for.

@@ -119,6 +119,9 @@ private slots:
         QTest::newRow("root key line reading as a header") << utf8 << u"root header"_s << false;
         QTest::newRow("section key \"[a\" with data \"b]\"") << utf8 << u"key header"_s << false;
         QTest::newRow("\"[a\" with data \"b\"") << utf8 << u"bracket name"_s << true;
+        // 覿 is D3 5D in GB18030: the line's bytes end in "]".
+        QTest::newRow("legacy, \"[a\" with data whose last byte is ]") << TextEncoding::Legacy
+                                                                     << u"bracket byte"_s << false;
         QTest::newRow("utf-8 holding an escape") << utf8 << u"escape"_s << false;
         QTest::newRow("utf-8 with mark, escape") << TextEncoding::Utf8Bom << u"escape"_s << true;
         QTest::newRow("utf-16le, escape") << TextEncoding::Utf16LeBom << u"escape"_s << true;
@@ -178,6 +181,8 @@ private slots:
             doc.appendRow(b, KeyRow(u"[a"_s, u"b]"_s));
         else if (edit == u"bracket name")
             doc.appendRow(b, KeyRow(u"[a"_s, u"b"_s));
+        else if (edit == u"bracket byte")
+            doc.appendRow(b, KeyRow(u"[a"_s, u"值覿"_s));
         else if (edit == u"escape")
             doc.setRowData(b, 1, u"x"_s + QChar(0xDCFF));
         else if (edit == u"clear")
@@ -465,6 +470,7 @@ private slots:
         QTest::newRow("utf-16le without mark, name starts with U+FEFF")
             << TextEncoding::Utf16Le << QString(QChar(0xFEFF)) + u"k"_s;
         QTest::newRow("windows-1252, name starts with ï»¿") << TextEncoding::Windows1252 << u"ï»¿k"_s;
+
     }
 
     // A file without byte-order mark must not start with one: it would open as another
@@ -485,6 +491,16 @@ private slots:
         QTemporaryDir dir;
         QString error;
         QVERIFY2(WriteIniFile(later, dir.filePath(u"later.ini"_s), &error), qPrintable(error));
+    }
+
+    // FF FE and a first character U+0000 are UTF-32's mark; with every unit after it a
+    // character the file would open as UTF-32.
+    void utf16MarkBeforeZero()
+    {
+        IniDocument doc;
+        doc.setEncoding(TextEncoding::Utf16LeBom);
+        doc.appendRow(0, KeyRow(QString(QChar(0)) + u"k"_s + QChar(0), QString(QChar(0))));
+        refusedSave(doc, {u"第 1 行"_s});
     }
 
     void otherEncodingOnReading_data()

@@ -70,6 +70,9 @@ private slots:
         QTest::newRow("utf-32be without mark")
             << QByteArray("\0\0\0[\0\0\x4E\x2D\0\0\0]\0\0\0\r\0\0\0\n", 20) << TextEncoding::Utf32Be
             << u"[中]\r\n"_s;
+        QTest::newRow("utf-32le mark, then a first key named U+FEFF")
+            << QByteArray("\xFF\xFE\0\0\xFF\xFE\0\0=\0\0\0", 12) << TextEncoding::Utf32LeBom
+            << QString(QChar(0xFEFF)) + u"="_s;
         QTest::newRow("utf-16le mark and a zero character: no utf-32")
             << QByteArray("\xFF\xFE\0\0k\0=\0", 8) << TextEncoding::Utf16LeBom << QString(QChar(0)) + u"k="_s;
         QTest::newRow("utf-32le mark before a unit that is no character: utf-16")
