@@ -13,24 +13,6 @@ constexpr qsizetype kHeadBytes = 64 * 1024;
 constexpr TextEncoding kMarked[] = {TextEncoding::Utf8Bom, TextEncoding::Utf32LeBom, TextEncoding::Utf32BeBom,
                                     TextEncoding::Utf16LeBom, TextEncoding::Utf16BeBom};
 
-TextEncoding withoutMark(TextEncoding marked)
-{
-    switch (marked) {
-    case TextEncoding::Utf8Bom:
-        return TextEncoding::Utf8;
-    case TextEncoding::Utf16LeBom:
-        return TextEncoding::Utf16Le;
-    case TextEncoding::Utf16BeBom:
-        return TextEncoding::Utf16Be;
-    case TextEncoding::Utf32LeBom:
-        return TextEncoding::Utf32Le;
-    case TextEncoding::Utf32BeBom:
-        return TextEncoding::Utf32Be;
-    default:
-        return marked;
-    }
-}
-
 bool bigEndian(TextEncoding encoding)
 {
     return encoding == TextEncoding::Utf32Be || encoding == TextEncoding::Utf32BeBom;

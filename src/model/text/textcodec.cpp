@@ -111,20 +111,15 @@ QByteArray TextCodec::byteOrderMark(TextEncoding encoding)
 
 QString TextCodec::encodingName(TextEncoding encoding)
 {
-    switch (encoding) {
+    switch (withoutMark(encoding)) {
     case TextEncoding::Utf8:
-    case TextEncoding::Utf8Bom:
         return u"UTF-8"_s;
-    case TextEncoding::Utf16LeBom:
     case TextEncoding::Utf16Le:
         return u"UTF-16LE"_s;
-    case TextEncoding::Utf16BeBom:
     case TextEncoding::Utf16Be:
         return u"UTF-16BE"_s;
-    case TextEncoding::Utf32LeBom:
     case TextEncoding::Utf32Le:
         return u"UTF-32LE"_s;
-    case TextEncoding::Utf32BeBom:
     case TextEncoding::Utf32Be:
         return u"UTF-32BE"_s;
     case TextEncoding::Legacy:
@@ -196,23 +191,18 @@ std::optional<TextEncoding> TextCodec::encodingOfName(QStringView name)
 
 QString TextCodec::decode(QByteArrayView bytes, TextEncoding encoding)
 {
-    switch (encoding) {
-    case TextEncoding::Utf8:
-    case TextEncoding::Utf8Bom: {
+    switch (withoutMark(encoding)) {
+    case TextEncoding::Utf8: {
         QString text;
         decodeUtf8(bytes, &text);
         return text;
     }
-    case TextEncoding::Utf16LeBom:
     case TextEncoding::Utf16Le:
         return decodeUtf16(bytes, false);
-    case TextEncoding::Utf16BeBom:
     case TextEncoding::Utf16Be:
         return decodeUtf16(bytes, true);
-    case TextEncoding::Utf32LeBom:
     case TextEncoding::Utf32Le:
         return decodeUtf32(bytes, false);
-    case TextEncoding::Utf32BeBom:
     case TextEncoding::Utf32Be:
         return decodeUtf32(bytes, true);
     case TextEncoding::Legacy:

@@ -62,6 +62,25 @@ constexpr bool isWide(TextEncoding encoding)
     return isUtf16(encoding) || isUtf32(encoding);
 }
 
+// The encoding without its byte-order mark (itself for one that has none).
+constexpr TextEncoding withoutMark(TextEncoding encoding)
+{
+    switch (encoding) {
+    case TextEncoding::Utf8Bom:
+        return TextEncoding::Utf8;
+    case TextEncoding::Utf16LeBom:
+        return TextEncoding::Utf16Le;
+    case TextEncoding::Utf16BeBom:
+        return TextEncoding::Utf16Be;
+    case TextEncoding::Utf32LeBom:
+        return TextEncoding::Utf32Le;
+    case TextEncoding::Utf32BeBom:
+        return TextEncoding::Utf32Be;
+    default:
+        return encoding;
+    }
+}
+
 constexpr bool hasByteOrderMark(TextEncoding encoding)
 {
     return encoding == TextEncoding::Utf8Bom || encoding == TextEncoding::Utf16LeBom
