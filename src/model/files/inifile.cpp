@@ -2,6 +2,7 @@
 
 #include "failwith.h"
 #include "filereplace.h"
+#include "filestamp.h"
 #include "inidocument.h"
 #include "inireader.h"
 #include "iniwriter.h"
@@ -13,6 +14,31 @@
 
 #include <new>
 
+#ifdef Q_OS_UNIX
+#  include <cerrno>
+#  include <sys/stat.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Why no file can be read at path: gone, or (a folder on the way that cannot be looked
+// into) the system's own reason.
+QString missingReason(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat st{};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 && errno != ENOENT && errno != ENOTDIR)
+        return qt_error_string(errno);
+#else
+    Q_UNUSED(path);
+#endif
+    return u"文件不存在（已被删除、移走或改名）"_s;
+}
+
+} // namespace
+
 QString FileNameFromPath(const QString &path)
 {
     qsizetype cut = path.lastIndexOf(u'\\');
@@ -22,6 +48,12 @@ QString FileNameFromPath(const QString &path)
 }
 
 ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
+{
+    return ReadIniFile(doc, path, error, nullptr);
+}
+
+ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error, FileStamp *stamp,
+                       IfMissing ifMissing)
 {
     auto fail = [error](const QString &reason) {
         failWith(error, reason);
@@ -34,6 +66,13 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
     if (const QString special = notARegularFileReason(path); !special.isEmpty())
         return fail(special);
     if (!info.exists()) {
+        if (ifMissing == IfMissing::Fail)
+            return fail(missingReason(path));
+        if (stamp) {
+            *stamp = FileStamp();
+            stamp->state = FileStamp::State::Absent;
+            stamp->path = nativePath;
+        }
         doc.clear(FileNameFromPath(nativePath));
         doc.setPath(nativePath);
         return ReadResult::Missing;
@@ -47,17 +86,22 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
+    FileStamp read = stampOfOpenFile(file, nativePath);
     DocumentContent content;
     try {
         // readAll() reports no failure of its own: the file's error state tells.
         if (!readIni(content, file) || file.error() != QFileDevice::NoError)
             return fail(file.errorString());
+        if (stamp)
+            finishReadStamp(&read, file);
     } catch (const std::bad_alloc &) {
         content = DocumentContent();
         return fail(outOfMemoryWhileReading(info.size()));
     }
     doc.reset(nativePath, FileNameFromPath(nativePath), std::move(content));
     doc.showOpened();
+    if (stamp)
+        *stamp = read;
     return ReadResult::Ok;
 }
 
@@ -93,6 +137,14 @@ ReadBack readBackOf(const DocumentContent &content, const WrittenText &written)
 
 bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, ReadBack *readBack)
 {
+    return WriteIniFile(doc, path, error, readBack, nullptr);
+}
+
+bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, ReadBack *readBack,
+                  FileStamp *stamp)
+{
+    if (stamp)
+        *stamp = FileStamp();
     try {
         WrittenText written;
         bool complete = false;
@@ -106,7 +158,7 @@ bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, R
             complete = true;
             return true;
         };
-        if (!replaceFileContent(path, produce, error))
+        if (!replaceFileContent(path, produce, error, stamp))
             return false;
         if (readBack)
             *readBack = complete ? readBackOf(doc.content(), written) : ReadBack();
@@ -117,10 +169,11 @@ bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, R
     }
 }
 
-ReadResult readBackWritten(IniDocument &doc, const QString &path, const ReadBack &readBack, QString *error)
+ReadResult readBackWritten(IniDocument &doc, const QString &path, const ReadBack &readBack, QString *error,
+                           FileStamp *stamp)
 {
     if (!readBack.exact)
-        return ReadIniFile(doc, path, error);
+        return ReadIniFile(doc, path, error, stamp);
     const QString nativePath = QDir::toNativeSeparators(path);
     doc.resetAsReadBack(nativePath, FileNameFromPath(nativePath), readBack.encoding);
     doc.showOpened();

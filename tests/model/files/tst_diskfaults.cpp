@@ -237,9 +237,14 @@ private slots:
 
         IniDocument doc;
         doc.addSection(u"New"_s);
+        // Where the backup of a file in a folder the user cannot write goes.
+        const QString data = temp.filePath(u"data"_s);
         if (unprivileged) {
+            QVERIFY(QDir().mkdir(data));
+            QCOMPARE(::chown(QFile::encodeName(data).constData(), nobody, nobody), 0);
             const pid_t pid = fork();
             if (pid == 0) {
+                qputenv("XDG_DATA_HOME", QFile::encodeName(data));
                 const bool dropped = setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0;
                 QString error;
                 _exit(!dropped ? 3 : WriteIniFile(doc, savePath, &error) ? 0 : error.isEmpty() ? 2 : 1);
@@ -255,6 +260,8 @@ private slots:
 
         QCOMPARE(TestFiles::readBytes(path), QByteArray("[New]\r\n"));
         QCOMPARE(TestFiles::entries(dir), expected);
+        if (unprivileged) // no backup stays behind
+            QCOMPARE(TestFiles::entries(data + u"/tst_diskfaults"_s), QStringList());
         struct stat after{};
         QCOMPARE(::stat(nativePath.constData(), &after), 0);
         if (kind == u"new"_s)
