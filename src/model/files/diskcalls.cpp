@@ -4,6 +4,7 @@
 #  include <QFile>
 
 #  include <cerrno>
+#  include <cstdio>
 #  include <fcntl.h>
 #  include <sys/stat.h>
 #  include <unistd.h>
@@ -55,6 +56,28 @@ int reserve(int fd, off_t offset, off_t size)
 #  endif
 }
 
+int renameNoReplace(const char *from, const char *to)
+{
+#  ifdef Q_OS_LINUX
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return -1;
+#  endif
+    // A hard link is made only where no name is yet: the same promise.
+    if (::link(from, to) == 0)
+        return ::unlink(from);
+    if (errno == EEXIST)
+        return -1;
+    // A file system with neither: look first.
+    struct stat st{};
+    if (::lstat(to, &st) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return ::rename(from, to);
+}
+
 bool cannotSync(int code)
 {
 #  if ENOTSUP != EOPNOTSUPP
@@ -68,8 +91,8 @@ bool cannotSync(int code)
 
 DiskCalls realDiskCalls()
 {
-    return DiskCalls{openFile, ::pwrite,  copyRange, reserve, ::ftruncate,
-                     ::fsync,  ::fchown, ::fchmod,  ::rename, ::unlink};
+    return DiskCalls{openFile, ::pwrite, copyRange, reserve,          ::ftruncate, ::fsync,
+                     ::fchown, ::fchmod, ::rename,  renameNoReplace, ::unlink};
 }
 
 DiskCalls &diskCalls()

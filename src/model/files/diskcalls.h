@@ -26,6 +26,8 @@ struct DiskCalls
     int (*fchown)(int fd, uid_t owner, gid_t group);
     int (*fchmod)(int fd, mode_t mode);
     int (*rename)(const char *from, const char *to);
+    // rename() that fails with EEXIST instead of replacing a file at to.
+    int (*renameNoReplace)(const char *from, const char *to);
     int (*unlink)(const char *path);
 };
 

@@ -3,6 +3,7 @@
 #include "diskcalls.h"
 #include "failwith.h"
 #include "inifile.h"
+#include "tempfiles.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -33,18 +34,25 @@ QString dataFolder()
     return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 }
 
-// The first backup name of the file: beside it, or in the data folder.
-QString besideName(const QFileInfo &target)
+// What the backup's names are made of: the file's name beside it, and in the data
+// folder the name with a hash of the whole path, so that files of one name in several
+// folders get backups of their own.
+QString besideStem(const QFileInfo &target)
 {
-    return u'.' + target.fileName() + u".tarnwick-backup"_s;
+    return target.fileName();
 }
 
-QString dataName(const QFileInfo &target)
+QString dataStem(const QFileInfo &target)
 {
     const QByteArray hash = QCryptographicHash::hash(QFile::encodeName(target.absoluteFilePath()),
                                                      QCryptographicHash::Sha1);
-    return u'.' + target.fileName() + u'.' + QString::fromLatin1(hash.toHex().left(16))
-           + u".tarnwick-backup"_s;
+    return target.fileName() + u'.' + QString::fromLatin1(hash.toHex().left(16));
+}
+
+// The first name a backup takes.
+QString backupName(const QString &stem)
+{
+    return u'.' + stem + u".tarnwick-backup"_s;
 }
 
 // The n-th name (from 1) a backup takes when the ones before are taken.
@@ -70,9 +78,9 @@ QStringList backupsIn(const QString &folder, const QString &first)
 QStringList leftoverBackups(const QString &path)
 {
     const QFileInfo target = targetOf(path);
-    QStringList found = backupsIn(target.absolutePath(), besideName(target));
+    QStringList found = backupsIn(target.absolutePath(), backupName(besideStem(target)));
     if (const QString data = dataFolder(); !data.isEmpty())
-        found << backupsIn(data, dataName(target));
+        found << backupsIn(data, backupName(dataStem(target)));
     return found;
 }
 
@@ -82,33 +90,34 @@ bool makeBackup(int fd, const QString &target, FileBackup *backup, QString *erro
 {
     const QFileInfo file = targetOf(target);
     QString folder = file.absolutePath();
-    QString first = besideName(file);
+    QString stem = besideStem(file);
     if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0) {
         folder = dataFolder();
-        first = dataName(file);
+        stem = dataStem(file);
         if (folder.isEmpty() || !QDir().mkpath(folder))
             return failWith(error, u"无法为原来的内容做备份：找不到可以写入的文件夹"_s);
     }
     backup->folder = QFile::encodeName(folder);
+    // The copy is made under a temporary name and takes the backup's name only once it is
+    // whole and synced: a backup that an open names always holds the old content.
+    const QString first = backupName(stem);
+    const QByteArray tempFor = QFile::encodeName(stem);
+    removeLeftoverTemps(backup->folder, tempFor);
     Descriptor copy;
-    for (int n = 1; n <= kMaxBackups && copy.fd < 0; ++n) {
-        backup->path = QFile::encodeName(QDir(folder).filePath(numbered(first, n)));
-        copy.fd = diskCalls().open(backup->path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (copy.fd < 0 && errno != EEXIST)
-            break;
-    }
-    bool made = copy.fd >= 0;
+    QByteArray temp;
+    bool named = false;
     const auto fail = [&](int code) {
-        if (made) {
-            if (copy.fd >= 0)
-                copy.close();
-            diskCalls().unlink(backup->path.constData());
-        }
-        return failWith(error, u"无法为原来的内容做备份 \"%1\"：%2"_s.arg(QFile::decodeName(backup->path),
-                                                                          systemReason(code)));
+        if (copy.fd >= 0)
+            copy.close();
+        if (!temp.isEmpty())
+            diskCalls().unlink((named ? backup->path : temp).constData());
+        const QString where = QFile::decodeName(named || temp.isEmpty() ? backup->folder : backup->path);
+        return failWith(error, u"无法为原来的内容做备份（%1）：%2"_s.arg(where, systemReason(code)));
     };
-    if (!made)
+    if (!createTemp(backup->folder, tempFor, 0600, &copy, &temp)) {
+        temp.clear();
         return fail(errno);
+    }
 
     off_t in = 0;
     off_t out = 0;
@@ -125,6 +134,15 @@ bool makeBackup(int fd, const QString &target, FileBackup *backup, QString *erro
         return fail(code);
     if (!copy.close())
         return fail(errno);
+    // A backup left behind before is never replaced.
+    for (int n = 1; n <= kMaxBackups && !named; ++n) {
+        backup->path = QFile::encodeName(QDir(folder).filePath(numbered(first, n)));
+        named = diskCalls().renameNoReplace(temp.constData(), backup->path.constData()) == 0;
+        if (!named && errno != EEXIST)
+            return fail(errno);
+    }
+    if (!named)
+        return fail(EEXIST);
     if (!syncFolder(backup->folder, &code))
         return fail(code);
     return true;

@@ -11,14 +11,9 @@
 
 #ifdef Q_OS_UNIX
 #  include "diskcalls.h"
+#  include "tempfiles.h"
 
-#  include <QRandomGenerator>
-
-#  include <algorithm>
-#  include <cctype>
 #  include <cerrno>
-#  include <dirent.h>
-#  include <fcntl.h>
 #  include <sys/stat.h>
 #  include <unistd.h>
 #endif
@@ -28,51 +23,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 #ifdef Q_OS_UNIX
-
-constexpr int kTempDigits = 8;
-
-// What a temporary file of the target called name begins with.
-QByteArray tempPrefix(const QByteArray &name)
-{
-    return '.' + name + ".tarnwick-";
-}
-
-// Removes the temporary files of name that a save which died before its rename left in
-// folder. Nothing else has names of this shape: the backups end in a word, not in hex.
-void removeLeftoverTemps(const QByteArray &folder, const QByteArray &name)
-{
-    DIR *listing = ::opendir(folder.constData());
-    if (!listing)
-        return;
-    const QByteArray prefix = tempPrefix(name);
-    QByteArrayList leftovers;
-    while (const dirent *entry = ::readdir(listing)) {
-        const QByteArrayView entryName(entry->d_name);
-        if (entryName.size() != prefix.size() + kTempDigits || !entryName.startsWith(prefix))
-            continue;
-        const QByteArrayView digits = entryName.sliced(prefix.size());
-        if (std::all_of(digits.begin(), digits.end(), [](char c) { return std::isxdigit(uchar(c)) && !std::isupper(uchar(c)); }))
-            leftovers << folder + '/' + entryName.toByteArray();
-    }
-    ::closedir(listing);
-    for (const QByteArray &leftover : std::as_const(leftovers))
-        diskCalls().unlink(leftover.constData());
-}
-
-// A new hidden file beside the target, created here and nowhere else (O_EXCL).
-bool createTemp(const QByteArray &folder, const QByteArray &name, mode_t mode, Descriptor *file,
-                QByteArray *temp)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray digits =
-            QByteArray::number(QRandomGenerator::global()->generate(), 16).rightJustified(kTempDigits, '0');
-        *temp = folder + '/' + tempPrefix(name) + digits;
-        file->fd = diskCalls().open(temp->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (file->fd >= 0 || errno != EEXIST)
-            return file->fd >= 0;
-    }
-    return false;
-}
 
 // The one-step replacement (see replaceFileContent). *inPlace is set, and false
 // returned with nothing left behind, when the new file cannot take the old one's owner
