@@ -12,7 +12,6 @@
 
 #  include <cerrno>
 #  include <fcntl.h>
-#  include <sys/resource.h>
 #  include <sys/stat.h>
 #  include <unistd.h>
 
@@ -33,30 +32,15 @@ FileStamp restamp(int fd, const QString &nativePath)
     return stamp;
 }
 
-bool cannotReserve(int code)
-{
-    return code == EOPNOTSUPP || code == ENOSYS || code == EINVAL;
-}
-
 } // namespace
 
 bool writeInPlace(const QString &target, const ContentProducer &produce, QString *error,
                   FileStamp *stamp)
 {
-    qint64 size = 0;
-    SinkDevice count([&size](QByteArrayView piece) {
-        size += piece.size();
-        return true;
-    });
-    if (!produce(count, error))
-        return false;
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && rlim_t(size) > limit.rlim_cur)
-        return failWith(error, systemReason(EFBIG));
-
     const QString nativePath = QDir::toNativeSeparators(target);
     const QByteArray native = QFile::encodeName(target);
-    // A file that can be written but not read has no old bytes to keep, unless it is empty.
+    // A file that can be written but not read cannot be backed up: only an empty one is
+    // written without a backup.
     Descriptor file(::open(native.constData(), O_RDWR | O_CLOEXEC));
     const bool readable = file.fd >= 0;
     if (!readable && errno == EACCES)
@@ -65,24 +49,17 @@ bool writeInPlace(const QString &target, const ContentProducer &produce, QString
     if (file.fd < 0 || ::fstat(file.fd, &st) != 0)
         return failWith(error, systemReason(errno));
     FileBackup backup;
-    const bool backedUp = st.st_size > 0;
-    if (backedUp && !readable)
+    const bool backedUp = readable;
+    if (!readable && st.st_size > 0)
         return failWith(error, u"无法为原来的内容做备份：%1"_s.arg(systemReason(EACCES)));
     if (backedUp && !makeBackup(file.fd, target, &backup, error))
         return false;
-    const qint64 oldSize = backup.size;
 
     // From here on a failure puts the old content back before it is reported.
-    bool overwritten = false;
     const auto putBack = [&](const QString &reason) {
         int code = 0;
-        bool restored = true;
-        if (!overwritten)
-            diskCalls().ftruncate(file.fd, off_t(oldSize)); // frees what a reservation took
-        else if (backedUp)
-            restored = restoreBackup(file.fd, backup, &code);
-        else
-            restored = diskCalls().ftruncate(file.fd, 0) == 0 && syncDescriptor(file.fd, &code);
+        const bool restored = backedUp ? restoreBackup(file.fd, backup, &code)
+                                       : diskCalls().ftruncate(file.fd, 0) == 0 && syncDescriptor(file.fd, &code);
         if (!restored) {
             const QString kept = backedUp ? u"原来的内容保存在备份文件 \"%1\" 中"_s.arg(QFile::decodeName(backup.path))
                                           : u"原来的文件是空的"_s;
@@ -95,15 +72,12 @@ bool writeInPlace(const QString &target, const ContentProducer &produce, QString
         return failWith(error, reason);
     };
 
-    if (size > oldSize && diskCalls().reserve(file.fd, off_t(oldSize), off_t(size - oldSize)) != 0
-        && !cannotReserve(errno))
-        return putBack(systemReason(errno));
-
-    overwritten = true;
     ContentHash hash;
     qint64 at = 0;
     int code = 0;
+    bool touched = false;
     SinkDevice device([&](QByteArrayView piece) {
+        touched = true;
         if (!writeAt(file.fd, piece.data(), piece.size(), off_t(at))) {
             code = errno;
             return false;
@@ -114,13 +88,19 @@ bool writeInPlace(const QString &target, const ContentProducer &produce, QString
     });
     QString reason;
     try {
-        if (!produce(device, &reason) || at != size)
-            return putBack(code ? systemReason(code) : reason);
+        if (!produce(device, &reason)) {
+            if (touched)
+                return putBack(code ? systemReason(code) : reason);
+            // Refused before its first byte (a line break in a name): nothing to put back.
+            if (backedUp)
+                removeBackup(backup);
+            return failWith(error, reason);
+        }
     } catch (...) {
         putBack(QString());
         throw;
     }
-    if (diskCalls().ftruncate(file.fd, off_t(size)) != 0)
+    if (diskCalls().ftruncate(file.fd, off_t(at)) != 0)
         return putBack(systemReason(errno));
     if (!syncDescriptor(file.fd, &code))
         return putBack(systemReason(code));
