@@ -48,6 +48,15 @@ struct Snapshot
     bool operator==(const Snapshot &) const = default;
 };
 
+// A document with its commands and a scripted host, as the window holds them.
+struct Session
+{
+    IniDocument doc;
+    ScriptedHost host;
+    FileDialogState dialogs;
+    FileCommands commands{doc, host, dialogs};
+};
+
 // The file commands, for the "command" column of a table. openByPath stands for an
 // open by path as the command line and a drop do.
 const FileCommand fileOpen = &FileCommands::mnuFileOpen_Click;
@@ -330,10 +339,8 @@ void TestFileCommands::outsideChange()
     const QString path = tempPath(u"game.ini"_s);
     const QByteArray original("[s]\r\nk=v\r\n");
     QVERIFY(TestFiles::writeBytes(path, original));
-    IniDocument doc;
-    ScriptedHost host;
-    FileDialogState dialogs;
-    FileCommands commands(doc, host, dialogs);
+    Session session;
+    auto &[doc, host, dialogs, commands] = session;
     QVERIFY(commands.openPath(path));
     doc.setRowData(2, 0, u"mine"_s);
 
@@ -396,10 +403,8 @@ void TestFileCommands::refreshFails()
     QFETCH(QString, reason);
     const QString path = tempPath(u"gone.ini"_s);
     QVERIFY(TestFiles::writeBytes(path, "[s]\r\nk=v\r\n[t]\r\n"));
-    IniDocument doc;
-    ScriptedHost host;
-    FileDialogState dialogs;
-    FileCommands commands(doc, host, dialogs);
+    Session session;
+    auto &[doc, host, dialogs, commands] = session;
     QVERIFY(commands.openPath(path));
     doc.setRowData(2, 0, u"edited"_s);
     const Snapshot before(doc);
@@ -459,10 +464,8 @@ void TestFileCommands::leftoverBackupNamed()
     const QString backup = tempPath(u".half.ini.tarnwick-backup"_s);
     QVERIFY(TestFiles::writeBytes(path, "[s]\r\nk=new\r\n"));
     QVERIFY(TestFiles::writeBytes(backup, "[s]\r\nk=old\r\n"));
-    IniDocument doc;
-    ScriptedHost host;
-    FileDialogState dialogs;
-    FileCommands commands(doc, host, dialogs);
+    Session session;
+    auto &[doc, host, dialogs, commands] = session;
     doc.setPath(path);
     host.fileAnswers.enqueue(path);
 
@@ -494,10 +497,8 @@ void TestFileCommands::syncFails()
     QVERIFY(TestFiles::writeBytes(path, TestFiles::oldBytes()));
     if (linked)
         QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(tempPath(u"link.ini"_s)).constData()), 0);
-    IniDocument doc;
-    ScriptedHost host;
-    FileDialogState dialogs;
-    FileCommands commands(doc, host, dialogs);
+    Session session;
+    auto &[doc, host, dialogs, commands] = session;
     QVERIFY(commands.openPath(path));
     doc.setRowData(0, 0, u"changed"_s);
     const Snapshot before(doc);

@@ -54,21 +54,12 @@ bool writeByRename(const QString &target, const struct stat *old, const ContentP
             return failWith(error, systemReason(errno));
     }
 
-    ContentHash hash;
-    qint64 at = 0;
-    int code = 0;
-    SinkDevice device([&](QByteArrayView piece) {
-        if (!writeAt(file.fd, piece.data(), piece.size(), off_t(at))) {
-            code = errno;
-            return false;
-        }
-        hash.add(piece);
-        at += piece.size();
-        return true;
-    });
+    WrittenBytes written;
+    SinkDevice device(writeFromStart(file.fd, &written));
     QString reason;
     if (!produce(device, &reason))
-        return failWith(error, code ? systemReason(code) : reason);
+        return failWith(error, written.code ? systemReason(written.code) : reason);
+    int code = 0;
     // QSaveFile ignores a failing sync; a file that may not be on disk must not replace
     // the old one.
     if (!syncDescriptor(file.fd, &code))
@@ -83,7 +74,7 @@ bool writeByRename(const QString &target, const struct stat *old, const ContentP
         // Taken after the rename, which moves the file's status-change time.
         *stamp = stampOfDescriptor(file.fd, QString());
         stamp->hashed = true;
-        stamp->hash = hash.value();
+        stamp->hash = written.hash.value();
     }
     return true;
 }

@@ -72,25 +72,13 @@ bool writeInPlace(const QString &target, const ContentProducer &produce, QString
         return failWith(error, reason);
     };
 
-    ContentHash hash;
-    qint64 at = 0;
-    int code = 0;
-    bool touched = false;
-    SinkDevice device([&](QByteArrayView piece) {
-        touched = true;
-        if (!writeAt(file.fd, piece.data(), piece.size(), off_t(at))) {
-            code = errno;
-            return false;
-        }
-        hash.add(piece);
-        at += piece.size();
-        return true;
-    });
+    WrittenBytes written;
+    SinkDevice device(writeFromStart(file.fd, &written));
     QString reason;
     try {
         if (!produce(device, &reason)) {
-            if (touched)
-                return putBack(code ? systemReason(code) : reason);
+            if (written.touched)
+                return putBack(written.code ? systemReason(written.code) : reason);
             // Refused before its first byte (a line break in a name): nothing to put back.
             if (backedUp)
                 removeBackup(backup);
@@ -100,8 +88,9 @@ bool writeInPlace(const QString &target, const ContentProducer &produce, QString
         putBack(QString());
         throw;
     }
-    if (diskCalls().ftruncate(file.fd, off_t(at)) != 0)
+    if (diskCalls().ftruncate(file.fd, off_t(written.size)) != 0)
         return putBack(systemReason(errno));
+    int code = 0;
     if (!syncDescriptor(file.fd, &code))
         return putBack(systemReason(code));
 
@@ -110,7 +99,7 @@ bool writeInPlace(const QString &target, const ContentProducer &produce, QString
     if (stamp) {
         *stamp = stampOfDescriptor(file.fd, nativePath);
         stamp->hashed = true;
-        stamp->hash = hash.value();
+        stamp->hash = written.hash.value();
     }
     return true;
 }

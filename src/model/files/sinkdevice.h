@@ -1,9 +1,17 @@
 #pragma once
 
+#include "filestamp.h"
+
 #include <QByteArrayView>
 #include <QIODevice>
 
 #include <functional>
+
+#ifdef Q_OS_UNIX
+#  include "diskcalls.h"
+
+#  include <cerrno>
+#endif
 
 // Receives the bytes of a file in order, a piece at a time; false stops the writer.
 using ByteSink = std::function<bool(QByteArrayView)>;
@@ -25,3 +33,31 @@ protected:
 private:
     ByteSink m_sink;
 };
+
+#ifdef Q_OS_UNIX
+// What a save wrote into a file from its start: how much, a hash of it, whether a write
+// was tried at all, and the errno of the one that failed (0 for none).
+struct WrittenBytes
+{
+    ContentHash hash;
+    qint64 size = 0;
+    bool touched = false;
+    int code = 0;
+};
+
+// A sink that writes the pieces one after the other from the start of the file open as
+// fd, keeping account in *written.
+inline ByteSink writeFromStart(int fd, WrittenBytes *written)
+{
+    return [fd, written](QByteArrayView piece) {
+        written->touched = true;
+        if (!writeAt(fd, piece.data(), piece.size(), off_t(written->size))) {
+            written->code = errno;
+            return false;
+        }
+        written->hash.add(piece);
+        written->size += piece.size();
+        return true;
+    };
+}
+#endif
