@@ -67,7 +67,11 @@ void FileCommands::mnuFileSave_Click()
         if (diskChangeSince(path, *m_stamp) == DiskChange::Changed
             && !m_host.askYesNo(appTitle(), changedOnDiskText().arg(path), CommandHost::Icon::Question))
             return;
-        write(path);
+        FileStamp written;
+        write(path, nullptr, &written);
+        // A failed save in place that put the old bytes back moved the file's times too.
+        if (written.known())
+            *m_stamp = written;
         return;
     }
     saveThroughDialog(u"Save INI file"_s);
@@ -145,26 +149,31 @@ void FileCommands::reportLeftoverBackups(const QString &path)
 bool FileCommands::writeAndReadBack(const QString &path)
 {
     ReadBack readBack;
-    if (!write(path, &readBack))
+    FileStamp written;
+    const bool ok = write(path, &readBack, &written);
+    // The stamp follows the document: the written file's once the document is that file,
+    // and the document's own file's whenever that was the one written.
+    const bool ownFile = path == m_doc.path();
+    if (!ok) {
+        if (written.known() && ownFile)
+            *m_stamp = written;
         return false;
+    }
     QString error;
-    const ReadResult result = readBackWritten(m_doc, path, readBack, &error, m_stamp.get());
+    const ReadResult result = readBackWritten(m_doc, path, readBack, &error, &written);
+    if (result != ReadResult::Failed || ownFile)
+        *m_stamp = written;
     if (result == ReadResult::Failed)
         m_host.showError(appTitle(), readFailureText().arg(path, error));
     return result == ReadResult::Ok;
 }
 
-bool FileCommands::write(const QString &path, ReadBack *readBack)
+bool FileCommands::write(const QString &path, ReadBack *readBack, FileStamp *written)
 {
     if (!nameReachesFile(path, writeFailureText()))
         return false;
     QString error;
-    FileStamp written;
-    const bool ok = WriteIniFile(m_doc, path, &error, readBack, &written);
-    // A failed save in place that put the old bytes back moved the file's times.
-    if (written.known())
-        *m_stamp = written;
-    if (ok)
+    if (WriteIniFile(m_doc, path, &error, readBack, written))
         return true;
     m_host.showError(appTitle(), writeFailureText().arg(path, error));
     return false;

@@ -69,7 +69,8 @@ private:
     // with IfMissing::Fail, one that is not there), and backups of it left by a save.
     ReadResult read(const QString &path, IfMissing ifMissing);
     void reportLeftoverBackups(const QString &path);
-    bool write(const QString &path, ReadBack *readBack = nullptr);
+    // Writes path; *written gets the stamp WriteIniFile gives.
+    bool write(const QString &path, ReadBack *readBack, FileStamp *written);
     // Writes path and makes the written file the document, as a read of it would.
     bool writeAndReadBack(const QString &path);
     // Asks for a path in the save dialog titled title, then writes there and reads back.

@@ -96,6 +96,10 @@ bool replaceOnUnix(const QString &path, const ContentProducer &produce, QString 
     const bool exists = ::stat(QFile::encodeName(target).constData(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
         return failWith(error, u"这不是一个普通文件"_s);
+    // A file its owner made read-only is not replaced behind its back (as QSaveFile
+    // refuses it too).
+    if (exists && ::access(QFile::encodeName(target).constData(), W_OK) != 0)
+        return failWith(error, systemReason(errno));
     const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
     const bool folderWritable = ::access(folder.constData(), W_OK | X_OK) == 0;
     if (folderWritable)
