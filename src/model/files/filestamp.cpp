@@ -54,6 +54,8 @@ FileStamp stampOfInfo(const QFileInfo &info, const QString &nativePath)
     stamp.size = info.size();
     stamp.modifiedNs = info.lastModified().toMSecsSinceEpoch() * 1'000'000;
     stamp.changedNs = info.metadataChangeTime().toMSecsSinceEpoch() * 1'000'000;
+    // Without inode numbers, a file put in the place of another tells by its birth.
+    stamp.inode = quint64(info.birthTime().toMSecsSinceEpoch());
     return stamp;
 }
 #endif
