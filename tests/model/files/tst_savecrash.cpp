@@ -4,6 +4,7 @@
 #include "iniwriter.h"
 #include "testfiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -139,11 +140,12 @@ class TestSaveCrash : public QObject
         return u"damaged (%1 bytes, no backup of the old ones)"_s.arg(bytes.size());
     }
 
-    // The names in the target's folder other than the target, its link and the
-    // backups an open names.
+    // The names in the target's folder and the program's data folder other than the
+    // target, its link and the backups an open names.
     QStringList strays() const
     {
-        QStringList names = TestFiles::entries(m_dir);
+        const QString appData = m_data + u'/' + QCoreApplication::applicationName();
+        QStringList names = TestFiles::entries(m_dir) + TestFiles::entries(appData);
         names.removeAll(u"target.ini"_s);
         names.removeAll(u"link.ini"_s);
         for (const QString &backup : leftoverBackups(m_path))
