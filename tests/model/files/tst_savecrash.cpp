@@ -10,9 +10,14 @@
 #include <QTest>
 
 #ifdef Q_OS_LINUX
+#  include <QProcess>
+
 #  include <cerrno>
+#  include <csignal>
 #  include <fcntl.h>
 #  include <grp.h>
+#  include <sched.h>
+#  include <sys/mount.h>
 #  include <sys/stat.h>
 #  include <sys/wait.h>
 #  include <unistd.h>
@@ -98,7 +103,7 @@ class TestSaveCrash : public QObject
     // Runs the save in a child (as "nobody" for the read-only folder) with the script
     // set to killAt and half; its log goes to logPath. Returns "killed", "saved" or
     // "refused".
-    QString saveInChild(Route route, int killAt, bool half, const QString &logPath)
+    QString saveInChild(Route route, int killAt, bool half, const QString &logPath, bool stop = false)
     {
         const int logFd = ::open(QFile::encodeName(logPath).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         const pid_t pid = fork();
@@ -110,13 +115,19 @@ class TestSaveCrash : public QObject
             script.killAt = killAt;
             script.half = half;
             script.logFd = logFd;
+            script.stopInstead = stop;
             QString error;
-            _exit(WriteIniFile(m_doc, m_path, &error) ? 0 : error.isEmpty() ? 2 : 1);
+            const bool saved = WriteIniFile(m_doc, m_path, &error);
+            if (stop) // the instant after the save said it was done
+                ::raise(SIGSTOP);
+            _exit(saved ? 0 : error.isEmpty() ? 2 : 1);
         }
         ::close(logFd);
         int status = 0;
-        if (pid < 0 || waitpid(pid, &status, 0) != pid)
+        if (pid < 0 || waitpid(pid, &status, stop ? WUNTRACED : 0) != pid)
             return u"lost"_s;
+        if (WIFSTOPPED(status))
+            return u"stopped %1"_s.arg(pid);
         if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
             return u"killed"_s;
         if (!WIFEXITED(status))
@@ -126,14 +137,15 @@ class TestSaveCrash : public QObject
 
     // What a user finds after the save stopped: "old", "new", or "backup" (neither,
     // but the old content is in a backup that an open names); otherwise what is wrong.
-    QString outcome() const
+    QString outcome() const { return outcome(m_path); }
+    QString outcome(const QString &path) const
     {
-        const QByteArray bytes = TestFiles::readBytes(m_path);
+        const QByteArray bytes = TestFiles::readBytes(path);
         if (bytes == m_oldBytes)
             return u"old"_s;
         if (bytes == m_newBytes)
             return u"new"_s;
-        for (const QString &backup : leftoverBackups(m_path)) {
+        for (const QString &backup : leftoverBackups(path)) {
             if (TestFiles::readBytes(backup) == m_oldBytes)
                 return u"backup"_s;
         }
@@ -152,6 +164,18 @@ class TestSaveCrash : public QObject
             names.removeAll(QFileInfo(backup).fileName());
         return names;
     }
+
+    // Mounts an ext4 image at dir with a loop device, in a mount namespace of this
+    // process alone (it goes with the process, whatever happens to the test).
+    static bool mountImage(const QString &image, const QString &dir)
+    {
+        static const bool ownMounts = unshare(CLONE_NEWNS) == 0
+                                      && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        return ownMounts && QDir().mkpath(dir)
+               && QProcess::execute(u"mount"_s, {u"-o"_s, u"loop"_s, image, dir}) == 0;
+    }
+
+    static void unmountImage(const QString &dir) { QProcess::execute(u"umount"_s, {dir}); }
 #endif
 
 private slots:
@@ -349,6 +373,96 @@ private slots:
             QVERIFY2(error.contains(backups.constFirst()), qPrintable(error));
             QCOMPARE(TestFiles::readBytes(backups.constFirst()), m_oldBytes);
         }
+        emptyTarget();
+#endif
+    }
+
+    void powerCut_data()
+    {
+        QTest::addColumn<Route>("route");
+        QTest::addColumn<bool>("growing");
+        QTest::newRow("rename") << Route::Rename << true;
+        QTest::newRow("in place, growing") << Route::InPlaceLinked << true;
+        QTest::newRow("in place, shrinking") << Route::InPlaceLinked << false;
+    }
+
+    // The power goes at each instant of the save, and after it said it was done: the
+    // save stops there, the disk image of a loop-mounted ext4 file system is copied as it
+    // stands (what had reached the disk, not what the kernel still held) and the copy is
+    // mounted as a machine starting again would.
+    void powerCut()
+    {
+#ifndef Q_OS_LINUX
+        QSKIP("loop-mounts an ext4 image");
+#else
+        QFETCH(Route, route);
+        QFETCH(bool, growing);
+        if (geteuid() != 0)
+            QSKIP("mounting a file system image needs root");
+        const QString image = m_temp.filePath(u"disk.img"_s);
+        const QString copy = m_temp.filePath(u"cut.img"_s);
+        const QString disk = m_temp.filePath(u"disk"_s);
+        const QString after = m_temp.filePath(u"after"_s);
+        {
+            QFile file(image);
+            if (!file.open(QIODevice::WriteOnly) || !file.resize(64 * 1024 * 1024))
+                QSKIP("no room for a disk image");
+        }
+        if (QProcess::execute(u"mkfs.ext4"_s, {u"-q"_s, u"-F"_s, image}) != 0 || !mountImage(image, disk))
+            QSKIP("cannot make and loop-mount an ext4 image here");
+        const QString dir = m_dir;
+        const auto restore = qScopeGuard([&] {
+            unmountImage(disk);
+            m_dir = dir;
+            m_path = dir + u"/target.ini"_s;
+        });
+        m_dir = disk + u"/d"_s;
+        m_path = m_dir + u"/target.ini"_s;
+        QVERIFY(QDir().mkpath(m_dir));
+        QVERIFY(prepare(route, growing));
+        const QString logPath = m_temp.filePath(u"calls.log"_s);
+        QCOMPARE(saveInChild(route, 0, false, logPath), u"saved"_s);
+        const QStringList calls = readDiskLog(logPath);
+
+        QMap<QString, int> outcomes;
+        int cuts = 0;
+        // The last instant, one past the calls, is the one after the save returned.
+        for (int k = 1; k <= calls.size() + 1; ++k) {
+            const bool writes = k <= calls.size()
+                                && (calls.at(k - 1).startsWith(u"pwrite"_s) || calls.at(k - 1).startsWith(u"copyRange"_s));
+            for (const bool half : {false, true}) {
+                if (half && !writes)
+                    continue;
+                QVERIFY(reset(route));
+                // The old file is on the disk before the save starts.
+                const int fs = ::open(QFile::encodeName(disk).constData(), O_RDONLY | O_DIRECTORY);
+                QVERIFY(fs >= 0 && ::syncfs(fs) == 0);
+                ::close(fs);
+                const QString stopped = saveInChild(route, k, half, logPath, true);
+                QVERIFY2(stopped.startsWith(u"stopped"_s), qPrintable(stopped));
+                const pid_t pid = pid_t(stopped.section(u' ', 1).toInt());
+                QFile::remove(copy);
+                const bool copied = QFile::copy(image, copy);
+                ::kill(pid, SIGKILL);
+                waitpid(pid, nullptr, 0);
+                QVERIFY(copied);
+                QVERIFY(mountImage(copy, after));
+                const QString what = k > calls.size() ? u"after the save returned"_s
+                                                      : u"%1 call %2 (%3)"_s.arg(half ? u"halfway through"_s : u"before"_s)
+                                                            .arg(k)
+                                                            .arg(calls.at(k - 1));
+                const QString found = outcome(after + u"/d/target.ini"_s);
+                unmountImage(after);
+                ++cuts;
+                ++outcomes[found];
+                QVERIFY2(found == u"old"_s || found == u"new"_s || found == u"backup"_s,
+                         qPrintable(u"power cut "_s + what + u": "_s + found));
+                if (k > calls.size())
+                    QVERIFY2(found == u"new"_s, qPrintable(u"power cut "_s + what + u": "_s + found));
+            }
+        }
+        qInfo("%d power cuts: %d old, %d new, %d with the old content in a backup", cuts,
+              outcomes.value(u"old"_s), outcomes.value(u"new"_s), outcomes.value(u"backup"_s));
         emptyTarget();
 #endif
     }

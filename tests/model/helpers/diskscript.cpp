@@ -20,6 +20,9 @@ DiskCalls real;
 
 [[noreturn]] void die()
 {
+    // A power cut is looked at while the process stands still; the parent then kills it.
+    if (active && active->stopInstead)
+        ::raise(SIGSTOP);
     ::raise(SIGKILL);
     ::_exit(99); // never reached
 }

@@ -8,7 +8,8 @@
 // lives. Every call is logged as "<call> <what>", what being target, temp, backup,
 // folder or other, and run for real unless the script says otherwise:
 // - the call numbered killAt (from 1) stops the process with SIGKILL before it runs,
-//   or, with half set and a call that writes, halfway through its bytes;
+//   or, with half set and a call that writes, halfway through its bytes (with
+//   stopInstead, SIGSTOP there first, so that its parent can look at the disk);
 // - the fsync numbered failSync (from 1) fails with EIO without running, and with
 //   keepFailing so does every later one.
 // A forked child that is to be killed hands its log to its parent through logFd.
@@ -23,6 +24,7 @@ public:
 
     int killAt = 0;
     bool half = false;
+    bool stopInstead = false;
     int failSync = 0;
     bool keepFailing = false;
     int logFd = -1;
