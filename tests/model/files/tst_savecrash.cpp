@@ -52,10 +52,21 @@ Q_DECLARE_METATYPE(Route)
 // file: it holds the old content or the new, or the old content is in a synced backup
 // that the next open names. The save runs in a forked child that the script kills
 // before its K-th call that changes the disk, for every K, and halfway through each
-// write.
+// write; for a power cut the child stands still there while a copy is taken of the
+// disk image it writes to.
 class TestSaveCrash : public QObject
 {
     Q_OBJECT
+
+    // The rename route, and the in-place route growing and shrinking the file.
+    static void routeRows()
+    {
+        QTest::addColumn<Route>("route");
+        QTest::addColumn<bool>("growing");
+        QTest::newRow("rename") << Route::Rename << true;
+        QTest::newRow("in place, growing") << Route::InPlaceLinked << true;
+        QTest::newRow("in place, shrinking") << Route::InPlaceLinked << false;
+    }
 
 #ifdef Q_OS_LINUX
     QTemporaryDir m_temp;
@@ -165,6 +176,29 @@ class TestSaveCrash : public QObject
         return names;
     }
 
+    // The instants at which a save is stopped, given the calls of a whole save: before
+    // each call (1-based) and halfway through each write; with afterReturn also the one
+    // after the save returned (one past the last call).
+    static QList<std::pair<int, bool>> instants(const QStringList &calls, bool afterReturn)
+    {
+        QList<std::pair<int, bool>> at;
+        for (int k = 1; k <= calls.size(); ++k) {
+            at.append({k, false});
+            if (calls.at(k - 1).startsWith(u"pwrite"_s) || calls.at(k - 1).startsWith(u"copyRange"_s))
+                at.append({k, true});
+        }
+        if (afterReturn)
+            at.append({int(calls.size()) + 1, false});
+        return at;
+    }
+
+    static QString instantName(const QStringList &calls, int k, bool half)
+    {
+        if (k > calls.size())
+            return u"after the save returned"_s;
+        return u"%1 call %2 (%3)"_s.arg(half ? u"halfway through"_s : u"before"_s).arg(k).arg(calls.at(k - 1));
+    }
+
     // Mounts an ext4 image at dir with a loop device, in a mount namespace of this
     // process alone (it goes with the process, whatever happens to the test).
     static bool mountImage(const QString &image, const QString &dir)
@@ -230,30 +264,22 @@ private slots:
 
         QMap<QString, int> outcomes;
         int kills = 0;
-        for (int k = 1; k <= calls.size(); ++k) {
-            const QString call = calls.at(k - 1);
-            const bool writes = call.startsWith(u"pwrite"_s) || call.startsWith(u"copyRange"_s);
-            for (const bool half : {false, true}) {
-                if (half && !writes)
-                    continue;
-                QVERIFY(reset(route));
-                const QString what = u"killed %1 call %2 (%3)"_s.arg(half ? u"halfway through"_s : u"before"_s)
-                                         .arg(k)
-                                         .arg(call);
-                QCOMPARE(saveInChild(route, k, half, logPath), u"killed"_s);
-                ++kills;
-                const QString found = outcome();
-                QVERIFY2(found == u"old"_s || found == u"new"_s || found == u"backup"_s,
-                         qPrintable(what + u": "_s + found));
-                ++outcomes[found];
-                // The next save of the same file completes and clears its own leftovers,
-                // and keeps any backup for the user to look at.
-                const QStringList backups = leftoverBackups(m_path);
-                QCOMPARE(saveInChild(route, 0, false, logPath), u"saved"_s);
-                QVERIFY2(outcome() == u"new"_s, qPrintable(what));
-                QVERIFY2(strays() == QStringList(), qPrintable(what + u": "_s + strays().join(u", ")));
-                QCOMPARE(leftoverBackups(m_path), backups);
-            }
+        for (const auto &[k, half] : instants(calls, false)) {
+            QVERIFY(reset(route));
+            const QString what = u"killed "_s + instantName(calls, k, half);
+            QCOMPARE(saveInChild(route, k, half, logPath), u"killed"_s);
+            ++kills;
+            const QString found = outcome();
+            QVERIFY2(found == u"old"_s || found == u"new"_s || found == u"backup"_s,
+                     qPrintable(what + u": "_s + found));
+            ++outcomes[found];
+            // The next save of the same file completes and clears its own leftovers,
+            // and keeps any backup for the user to look at.
+            const QStringList backups = leftoverBackups(m_path);
+            QCOMPARE(saveInChild(route, 0, false, logPath), u"saved"_s);
+            QVERIFY2(outcome() == u"new"_s, qPrintable(what));
+            QVERIFY2(strays() == QStringList(), qPrintable(what + u": "_s + strays().join(u", ")));
+            QCOMPARE(leftoverBackups(m_path), backups);
         }
         qInfo("%d calls, %d kills: %d old, %d new, %d with the old content in a backup", int(calls.size()),
               kills, outcomes.value(u"old"_s), outcomes.value(u"new"_s), outcomes.value(u"backup"_s));
@@ -264,14 +290,7 @@ private slots:
 #endif
     }
 
-    void syncOrderAndFailures_data()
-    {
-        QTest::addColumn<Route>("route");
-        QTest::addColumn<bool>("growing");
-        QTest::newRow("rename") << Route::Rename << true;
-        QTest::newRow("in place, growing") << Route::InPlaceLinked << true;
-        QTest::newRow("in place, shrinking") << Route::InPlaceLinked << false;
-    }
+    void syncOrderAndFailures_data() { routeRows(); }
 
     // What a power cut would find depends on what was synced when: the backup before the
     // first old byte is overwritten, the new content before the rename or before the
@@ -377,14 +396,7 @@ private slots:
 #endif
     }
 
-    void powerCut_data()
-    {
-        QTest::addColumn<Route>("route");
-        QTest::addColumn<bool>("growing");
-        QTest::newRow("rename") << Route::Rename << true;
-        QTest::newRow("in place, growing") << Route::InPlaceLinked << true;
-        QTest::newRow("in place, shrinking") << Route::InPlaceLinked << false;
-    }
+    void powerCut_data() { routeRows(); }
 
     // The power goes at each instant of the save, and after it said it was done: the
     // save stops there, the disk image of a loop-mounted ext4 file system is copied as it
@@ -426,40 +438,30 @@ private slots:
 
         QMap<QString, int> outcomes;
         int cuts = 0;
-        // The last instant, one past the calls, is the one after the save returned.
-        for (int k = 1; k <= calls.size() + 1; ++k) {
-            const bool writes = k <= calls.size()
-                                && (calls.at(k - 1).startsWith(u"pwrite"_s) || calls.at(k - 1).startsWith(u"copyRange"_s));
-            for (const bool half : {false, true}) {
-                if (half && !writes)
-                    continue;
-                QVERIFY(reset(route));
-                // The old file is on the disk before the save starts.
-                const int fs = ::open(QFile::encodeName(disk).constData(), O_RDONLY | O_DIRECTORY);
-                QVERIFY(fs >= 0 && ::syncfs(fs) == 0);
-                ::close(fs);
-                const QString stopped = saveInChild(route, k, half, logPath, true);
-                QVERIFY2(stopped.startsWith(u"stopped"_s), qPrintable(stopped));
-                const pid_t pid = pid_t(stopped.section(u' ', 1).toInt());
-                QFile::remove(copy);
-                const bool copied = QFile::copy(image, copy);
-                ::kill(pid, SIGKILL);
-                waitpid(pid, nullptr, 0);
-                QVERIFY(copied);
-                QVERIFY(mountImage(copy, after));
-                const QString what = k > calls.size() ? u"after the save returned"_s
-                                                      : u"%1 call %2 (%3)"_s.arg(half ? u"halfway through"_s : u"before"_s)
-                                                            .arg(k)
-                                                            .arg(calls.at(k - 1));
-                const QString found = outcome(after + u"/d/target.ini"_s);
-                unmountImage(after);
-                ++cuts;
-                ++outcomes[found];
-                QVERIFY2(found == u"old"_s || found == u"new"_s || found == u"backup"_s,
-                         qPrintable(u"power cut "_s + what + u": "_s + found));
-                if (k > calls.size())
-                    QVERIFY2(found == u"new"_s, qPrintable(u"power cut "_s + what + u": "_s + found));
-            }
+        for (const auto &[k, half] : instants(calls, true)) {
+            QVERIFY(reset(route));
+            // The old file is on the disk before the save starts.
+            const int fs = ::open(QFile::encodeName(disk).constData(), O_RDONLY | O_DIRECTORY);
+            QVERIFY(fs >= 0 && ::syncfs(fs) == 0);
+            ::close(fs);
+            const QString stopped = saveInChild(route, k, half, logPath, true);
+            QVERIFY2(stopped.startsWith(u"stopped"_s), qPrintable(stopped));
+            const pid_t pid = pid_t(stopped.section(u' ', 1).toInt());
+            QFile::remove(copy);
+            const bool copied = QFile::copy(image, copy);
+            ::kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            QVERIFY(copied);
+            QVERIFY(mountImage(copy, after));
+            const QString what = u"power cut "_s + instantName(calls, k, half);
+            const QString found = outcome(after + u"/d/target.ini"_s);
+            unmountImage(after);
+            ++cuts;
+            ++outcomes[found];
+            QVERIFY2(found == u"old"_s || found == u"new"_s || found == u"backup"_s,
+                     qPrintable(what + u": "_s + found));
+            if (k > calls.size()) // a save that said it was done is done
+                QVERIFY2(found == u"new"_s, qPrintable(what + u": "_s + found));
         }
         qInfo("%d power cuts: %d old, %d new, %d with the old content in a backup", cuts,
               outcomes.value(u"old"_s), outcomes.value(u"new"_s), outcomes.value(u"backup"_s));
