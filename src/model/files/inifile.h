@@ -66,7 +66,7 @@ struct FileStamp
     bool known() const { return state != State::Unknown; }
 };
 
-// Whether missing file reads as an empty document (Open: a later save creates it) or
+// Whether a missing file reads as an empty document (Open: a later save creates it) or
 // is a failure that leaves the document as it was (Refresh of a file that went away).
 enum class IfMissing { Empty, Fail };
 
@@ -86,7 +86,7 @@ DiskChange diskChangeSince(const QString &path, const FileStamp &stamp);
 
 // The backups of path's old content that a save in place left behind when it did not
 // finish (the program died, or the old content could not be put back): native paths,
-// beside the file or in the program's own data folder, oldest name first. A save in
+// beside the file, then in the program's own data folder, each by number. A save in
 // place never overwrites one of them; only the user removes them.
 QStringList leftoverBackups(const QString &path);
 
