@@ -1,20 +1,29 @@
 // Times ReadIniFile and WriteIniFile on generated files of 1,000, 100,000 and
 // 1,000,000 keys (ten keys a section), best of three runs, and prints a table.
 // Peers, when built in: inih (parse only) and SimpleIni (load and save).
+// Then the two save routes on W1: a Save over a file with one link (a new file renamed
+// over it) and over a file with a second hard link (written in place behind a synced
+// backup), which should cost at most twice the first.
 
 #include "inidocument.h"
 #include "inifile.h"
 #include "textcodec.h"
+#include "workloads.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#  include <unistd.h>
+#endif
 
 #ifdef TARNWICK_BENCH_INIH
 #  include <ini.h>
@@ -136,6 +145,36 @@ void benchFile(const QString &dir, int keys, TextEncoding encoding, const char *
     QFile::remove(path);
 }
 
+// A Save of W1 in place of its own file, on both routes.
+void benchSaveRoutes(const QString &dir)
+{
+    const QString source = Workloads::ensureFile(Workload::W1, dir);
+    IniDocument doc;
+    if (source.isEmpty() || ReadIniFile(doc, source) != ReadResult::Ok)
+        return;
+    const double mb = double(QFileInfo(source).size()) / (1024.0 * 1024.0);
+    const QString renamed = dir + u"/w1-rename.ini"_s;
+    const QString linked = dir + u"/w1-linked.ini"_s;
+    if (!QFile::copy(source, renamed) || !QFile::copy(source, linked))
+        return;
+#ifdef Q_OS_UNIX
+    const QByteArray second = QFile::encodeName(dir + u"/w1-second-link.ini"_s);
+    if (::link(QFile::encodeName(linked).constData(), second.constData()) != 0)
+        return;
+#endif
+    const auto keys = int(Workloads::keyCount(Workload::W1));
+    std::printf("\n| %-26s | %-8s | %9s | %7s | %10s | %8s |\n", "Save of W1", "route", "keys", "MB",
+                "best ms", "MB/s");
+    std::printf("|%s|%s|%s|%s|%s|%s|\n", "----------------------------", "----------", "-----------",
+                "---------", "------------", "----------");
+    const double renameMs = bestOf3([&] { return WriteIniFile(doc, renamed); });
+    row("Save, one link", "rename", keys, mb, renameMs);
+    const double inPlaceMs = bestOf3([&] { return WriteIniFile(doc, linked); });
+    row("Save, second hard link", "in place", keys, mb, inPlaceMs);
+    if (renameMs > 0 && inPlaceMs > 0)
+        std::printf("\nin place / rename: %.2f (target: at most 2)\n", inPlaceMs / renameMs);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -154,5 +193,6 @@ int main(int argc, char **argv)
         benchFile(dir.path(), keys, TextEncoding::Utf8, "UTF-8");
         benchFile(dir.path(), keys, TextEncoding::Legacy, "GB18030");
     }
+    benchSaveRoutes(dir.path());
     return 0;
 }

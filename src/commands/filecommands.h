@@ -6,10 +6,14 @@
 
 #include <QString>
 
+#include <memory>
+
 class CommandHost;
 class IniDocument;
 struct FileDialogState;
+struct FileStamp;
 struct ReadBack;
+enum class IfMissing;
 enum class ReadResult;
 
 // The commands on the document as a whole: New, Open, Save, Save As, Exit, Refresh and
@@ -28,10 +32,17 @@ enum class ReadResult;
 // the system's encoding (see filenamecheck.h), is refused by every command before any
 // read or write, with the same kind of error box asking for the file to be renamed:
 // no file of another name is ever read or created.
+//
+// What the file was when it was last read or written is kept (FileStamp): a Save in
+// place of a file that another program changed since asks first, titled "Tarnwick",
+// whether to replace those changes; No leaves file and document as they are. Save As,
+// and a Save of a file that is no longer there, ask nothing. An open or refresh of a file
+// whose last save in place did not finish names the backup of its old content.
 class FileCommands
 {
 public:
     FileCommands(IniDocument &doc, CommandHost &host, FileDialogState &dialogs);
+    ~FileCommands();
 
     static QString dialogFilter();
 
@@ -45,7 +56,8 @@ public:
     // Asks for a path ("保存INI文件"), writes there and reads the written file back.
     void mnuFileSaveAs_Click();
     void mnuFileExit_Click();
-    // Reads the current file again; does nothing for a document without a file.
+    // Reads the current file again; does nothing for a document without a file. A file
+    // that is gone or cannot be read is reported and the document stays as it was.
     void mnuViewRefresh_Click();
     void mnuViewProperties_Click();
 
@@ -59,9 +71,14 @@ public:
                   std::optional<TextEncoding> encoding = std::nullopt);
 
 private:
-    // Reads path into the document; reports a file that exists but cannot be read.
-    ReadResult read(const QString &path, std::optional<TextEncoding> encoding = std::nullopt);
-    bool write(const QString &path, ReadBack *readBack = nullptr);
+    // Reads path into the document, in encoding when one is given; reports a file that
+    // exists but cannot be read (and, with IfMissing::Fail, one that is not there), and
+    // backups of it left by a save.
+    ReadResult read(const QString &path, IfMissing ifMissing,
+                    std::optional<TextEncoding> encoding = std::nullopt);
+    void reportLeftoverBackups(const QString &path);
+    // Writes path; *written gets the stamp WriteIniFile gives.
+    bool write(const QString &path, ReadBack *readBack, FileStamp *written);
     // Writes path and makes the written file the document, as a read of it would.
     bool writeAndReadBack(const QString &path);
     // Asks for a path in the save dialog titled title, then writes there and reads back.
@@ -75,4 +92,5 @@ private:
     IniDocument &m_doc;
     CommandHost &m_host;
     FileDialogState &m_dialogs;
+    std::unique_ptr<FileStamp> m_stamp; // of the document's file, as last read or written
 };

@@ -1,16 +1,19 @@
 #include "filereplace.h"
 
 #include "failwith.h"
+#include "filestamp.h"
+#include "inplacewrite.h"
+#include "sinkdevice.h"
 
+#include <QDir>
 #include <QFileInfo>
-#include <QIODevice>
 #include <QSaveFile>
 
-#include <functional>
-
 #ifdef Q_OS_UNIX
+#  include "diskcalls.h"
+#  include "tempfiles.h"
+
 #  include <cerrno>
-#  include <fcntl.h>
 #  include <sys/stat.h>
 #  include <unistd.h>
 #endif
@@ -19,134 +22,129 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Receives the bytes of a file in order, a piece at a time; false stops the writer.
-using ByteSink = std::function<bool(QByteArrayView)>;
-
-// A device that hands every piece written to it to a sink, for the passes of the
-// in-place route that count the content or write a range of it.
-class SinkDevice : public QIODevice
-{
-public:
-    explicit SinkDevice(ByteSink sink) : m_sink(std::move(sink)) { open(WriteOnly | Unbuffered); }
-
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *data, qint64 size) override
-    {
-        return m_sink(QByteArrayView(data, qsizetype(size))) ? size : -1;
-    }
-
-private:
-    ByteSink m_sink;
-};
-
 #ifdef Q_OS_UNIX
 
-QString systemReason(int code)
+// The one-step replacement (see replaceFileContent). *inPlace is set, and false
+// returned with nothing left behind, when the new file cannot take the old one's owner
+// and group: then only writing in place keeps them.
+bool writeByRename(const QString &target, const struct stat *old, const ContentProducer &produce,
+                   QString *error, FileStamp *stamp, bool *inPlace)
 {
-    return qt_error_string(code);
-}
+    const QFileInfo info(target);
+    const QByteArray folder = QFile::encodeName(info.absolutePath());
+    const QByteArray finalName = QFile::encodeName(target);
+    Descriptor file;
+    QByteArray temp;
+    // An old file's copy is kept to its owner until it has the old file's permissions.
+    if (!createTemp(folder, QFile::encodeName(info.fileName()), old ? 0600 : 0666, &file, &temp))
+        return failWith(error, systemReason(errno));
+    auto discard = qScopeGuard([&] { diskCalls().unlink(temp.constData()); });
 
-enum class Route { Rename, InPlace };
-
-// Closes a descriptor when it goes out of scope.
-struct Descriptor
-{
-    int fd = -1;
-    ~Descriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-// pwrite() all of bytes at offset, retrying short writes; false with errno set.
-bool writeAt(int fd, QByteArrayView bytes, off_t offset)
-{
-    const char *p = bytes.data();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::pwrite(fd, p, size_t(left), offset);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
+    if (old) {
+        struct stat made{};
+        if (::fstat(file.fd, &made) != 0)
+            return failWith(error, systemReason(errno));
+        if ((made.st_uid != old->st_uid || made.st_gid != old->st_gid)
+            && diskCalls().fchown(file.fd, old->st_uid, old->st_gid) != 0) {
+            *inPlace = true;
             return false;
         }
-        p += n;
-        left -= n;
-        offset += n;
+        // After fchown, which clears the set-ID bits.
+        if (diskCalls().fchmod(file.fd, old->st_mode & 07777) != 0)
+            return failWith(error, systemReason(errno));
+    }
+
+    WrittenBytes written;
+    SinkDevice device(writeFromStart(file.fd, &written));
+    QString reason;
+    if (!produce(device, &reason))
+        return failWith(error, written.code ? systemReason(written.code) : reason);
+    int code = 0;
+    // QSaveFile ignores a failing sync; a file that may not be on disk must not replace
+    // the old one.
+    if (!syncDescriptor(file.fd, &code))
+        return failWith(error, systemReason(code));
+    if (diskCalls().rename(temp.constData(), finalName.constData()) != 0)
+        return failWith(error, systemReason(errno));
+    discard.dismiss();
+    if (!syncFolder(folder, &code))
+        return failWith(error, u"%1（新内容已写入文件，但文件夹没能同步到磁盘，断电后可能回到原来的内容）"_s.arg(
+                                   systemReason(code)));
+    if (stamp) {
+        // Taken after the rename, which moves the file's status-change time.
+        *stamp = stampOfDescriptor(file.fd, QString());
+        stamp->hashed = true;
+        stamp->hash = written.hash.value();
     }
     return true;
 }
 
-// Writes the part of the content that falls in [from, to) at its place in the file.
-// False with *code set when the file refused it (0 when the producer failed).
-bool writeRange(int fd, const ContentProducer &produce, qint64 from, qint64 to, int *code,
-                QString *error)
+// The file a path ends at, symbolic links followed, even when no file is there yet (a
+// link to a name not there leads where the save creates the file).
+QString resolvedTarget(const QString &path)
 {
-    qint64 at = 0;
-    *code = 0;
-    const ByteSink sink = [&](QByteArrayView piece) {
-        const qint64 end = at + piece.size();
-        const qint64 first = std::max(at, from);
-        const qint64 last = std::min(end, to);
-        if (first < last && !writeAt(fd, piece.sliced(first - at, last - first), off_t(first))) {
-            *code = errno;
-            return false;
-        }
-        at = end;
-        return at < to; // nothing past `to` is wanted
-    };
-    SinkDevice device(sink);
-    // The sink stops the writer on purpose once it has all of [from, to).
-    QString reason;
-    if (produce(device, &reason) || (*code == 0 && at >= to))
-        return true;
-    return failWith(error, reason);
+    QFileInfo info(path);
+    for (int depth = 0; depth < 128 && info.isSymLink(); ++depth)
+        info.setFile(info.symLinkTarget());
+    return info.absoluteFilePath();
 }
 
-bool writeInPlace(const QString &path, const ContentProducer &produce, QString *error)
+bool replaceOnUnix(const QString &path, const ContentProducer &produce, QString *error, FileStamp *stamp)
 {
-    // Everything the content needs is checked before the file is touched.
-    qint64 size = 0;
-    SinkDevice count([&size](QByteArrayView piece) {
-        size += piece.size();
-        return true;
-    });
-    if (!produce(count, error))
-        return false;
-
-    Descriptor file;
-    file.fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
-    struct stat st{};
-    if (file.fd < 0 || ::fstat(file.fd, &st) != 0)
+    const QString target = resolvedTarget(path);
+    struct stat old{};
+    const bool exists = ::stat(QFile::encodeName(target).constData(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode))
+        return failWith(error, u"这不是一个普通文件"_s);
+    // A file its owner made read-only is not replaced behind its back (as QSaveFile
+    // refuses it too).
+    if (exists && ::access(QFile::encodeName(target).constData(), W_OK) != 0)
         return failWith(error, systemReason(errno));
-    const qint64 oldSize = st.st_size;
-    int code = 0;
-    // The bytes beyond the old end go first: a full disk or a size limit stops the save
-    // here, and cutting the file back leaves the old bytes as they were.
-    if (size > oldSize && !writeRange(file.fd, produce, oldSize, size, &code, error)) {
-        const int writeCode = code; // 0 when the producer failed and said why
-        const bool restored = ::ftruncate(file.fd, off_t(oldSize)) == 0;
-        if (writeCode != 0)
-            return failWith(error, systemReason(writeCode));
-        return restored ? false : failWith(error, systemReason(errno));
-    }
-    // From here on the old bytes are overwritten.
-    if (!writeRange(file.fd, produce, 0, std::min(size, oldSize), &code, error)
-        || ::ftruncate(file.fd, off_t(size)) != 0 || ::fsync(file.fd) != 0) {
-        const QString reason = systemReason(code ? code : errno);
-        return failWith(error, u"%1（文件已在原处部分改写，内容可能不完整）"_s.arg(reason));
-    }
-    const int closing = ::close(std::exchange(file.fd, -1));
-    return closing == 0 || failWith(error, systemReason(errno));
+    const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
+    const bool folderWritable = ::access(folder.constData(), W_OK | X_OK) == 0;
+    if (folderWritable)
+        removeLeftoverTemps(folder, QFile::encodeName(QFileInfo(target).fileName()));
+    // A second name for the file would keep the old content after a rename, and a file
+    // that cannot be created beside it cannot replace it: both are written in place.
+    bool inPlace = exists && (old.st_nlink > 1 || !folderWritable);
+    if (!inPlace && writeByRename(target, exists ? &old : nullptr, produce, error, stamp, &inPlace))
+        return true;
+    return inPlace && writeInPlace(target, produce, error, stamp);
 }
 
-// The folder of the file a path ends at, symbolic links followed.
-QByteArray folderOf(const QString &path)
+#else
+
+bool replaceWithSaveFile(const QString &path, const ContentProducer &produce, QString *error, FileStamp *stamp)
 {
-    const QString target = QFileInfo(path).canonicalFilePath();
-    return QFile::encodeName(QFileInfo(target.isEmpty() ? path : target).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return failWith(error, file.errorString());
+    ContentHash hash;
+    bool refused = false;
+    SinkDevice device([&](QByteArrayView piece) {
+        refused = file.write(piece.data(), piece.size()) != piece.size();
+        if (!refused)
+            hash.add(piece);
+        return !refused;
+    });
+    QString reason;
+    if (!produce(device, &reason)) {
+        if (refused || reason.isEmpty())
+            reason = file.errorString();
+        file.cancelWriting();
+        return failWith(error, reason);
+    }
+    if (!file.commit())
+        return failWith(error, file.errorString());
+    if (stamp) {
+        QFile written(path);
+        if (written.open(QIODevice::ReadOnly)) {
+            *stamp = stampOfOpenFile(written, QString());
+            stamp->hashed = true;
+            stamp->hash = hash.value();
+        }
+    }
+    return true;
 }
 
 #endif
@@ -174,58 +172,22 @@ QString notARegularFileReason(const QString &path)
     return {};
 }
 
-bool replaceFileContent(const QString &path, const ContentProducer &produce, QString *error)
+bool replaceFileContent(const QString &path, const ContentProducer &produce, QString *error,
+                        FileStamp *stamp)
 {
     const QString special = notARegularFileReason(path);
     if (!special.isEmpty())
         return failWith(error, special);
-
+    FileStamp made;
 #ifdef Q_OS_UNIX
-    struct stat old{};
-    const bool exists = ::stat(QFile::encodeName(path).constData(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode))
-        return failWith(error, u"这不是一个普通文件"_s);
-    // A second name for the file would keep the old content after a rename, and a file
-    // that cannot be created beside it cannot replace it: both are written in place.
-    // (QSaveFile's direct-write fallback would cover the second case too, but it cuts
-    // the target to nothing before the first byte is checked or the space is there.)
-    Route route = Route::Rename;
-    if (exists && (old.st_nlink > 1 || ::access(folderOf(path).constData(), W_OK | X_OK) != 0))
-        route = Route::InPlace;
-#endif
-
-    QSaveFile file(path);
-#ifdef Q_OS_UNIX
-    if (route == Route::Rename) {
-        if (!file.open(QIODevice::WriteOnly))
-            return failWith(error, file.errorString());
-        // The new file must keep the old one's owner and group, or the old file stays.
-        struct stat made{};
-        if (exists && ::fstat(file.handle(), &made) == 0
-            && (made.st_uid != old.st_uid || made.st_gid != old.st_gid)
-            && (::fchown(file.handle(), old.st_uid, old.st_gid) != 0
-                || ::fchmod(file.handle(), old.st_mode & 07777) != 0)) {
-            file.cancelWriting();
-            route = Route::InPlace;
-        }
-    }
-    if (route == Route::InPlace) {
-        file.cancelWriting();
-        return writeInPlace(path, produce, error);
-    }
+    const bool ok = replaceOnUnix(path, produce, error, &made);
 #else
-    if (!file.open(QIODevice::WriteOnly))
-        return failWith(error, file.errorString());
+    const bool ok = replaceWithSaveFile(path, produce, error, &made);
 #endif
-
-    QString reason;
-    if (!produce(file, &reason)) {
-        if (reason.isEmpty())
-            reason = file.errorString();
-        file.cancelWriting();
-        return failWith(error, reason);
+    // The stamp names the path the caller knows the file by, a link included.
+    if (stamp && made.known()) {
+        *stamp = made;
+        stamp->path = QDir::toNativeSeparators(path);
     }
-    if (!file.commit())
-        return failWith(error, file.errorString());
-    return true;
+    return ok;
 }

@@ -10,6 +10,7 @@
 QString notARegularFileReason(const QString &path);
 
 class QIODevice;
+struct FileStamp;
 
 // Makes a file's new content: writes its bytes to the device (open for writing) in order
 // and returns true, or returns false with the reason (then the content cannot be
@@ -19,23 +20,27 @@ class QIODevice;
 using ContentProducer = std::function<bool(QIODevice &device, QString *error)>;
 
 // Gives the file at path the content that produce makes, keeping what the file is on
-// disk, in the way of the careful desktop save routines (GLib's file replace):
+// disk, in the way of the careful desktop save routines (GLib's file replace), and so
+// that at every instant (a kill, a power cut, a failing sync) the file holds its old
+// content or its new one, or the old content is in a synced backup:
 //
 // - A symbolic link is followed: the file it points to gets the content.
 // - A target that exists but is no regular file (a folder, a FIFO, a socket, a device,
 //   a loop of symbolic links) is refused with the reason Open gives for it, and nothing is touched.
 // - A new file, or a regular file with a single link whose owner and group a new file
 //   can take (root gives them to it), is replaced in one step: the content goes into a
-//   temporary file beside it, which takes the old file's permissions, owner and group
-//   and is renamed over it. On any failure the old file stays byte for byte and no
-//   temporary file remains.
+//   hidden temporary file beside it (".name.ini.tarnwick-" and eight hex digits), which
+//   takes the old file's permissions, owner and group, is synced (a failing sync refuses
+//   the save) and renamed over it; then the folder is synced. On any failure before the
+//   rename the old file stays byte for byte and no temporary file remains; a temporary
+//   file of the same target left by a process that died is removed by the next save.
 // - Otherwise (a second hard link, an owner or group the new file cannot take, a folder
-//   where no file can be created) the file is written in place, so that it stays the
-//   same file: the content is made once to check it and learn its size, the space for
-//   the part beyond the old size is taken first (a full disk fails here, the old bytes
-//   kept), then the rest is written, the file cut to size and flushed to disk. A failure
-//   after that point is reported and says that the file may be incomplete.
-// Windows keeps the one-step replacement throughout.
+//   where no file can be created) the file is written in place behind a backup, so that
+//   it stays the same file: see writeInPlace (inplacewrite.h).
+// Windows keeps the one-step replacement throughout (QSaveFile).
 //
-// False with the reason in *error (when given) on failure.
-bool replaceFileContent(const QString &path, const ContentProducer &produce, QString *error);
+// False with the reason in *error (when given) on failure. *stamp (when given) gets the
+// stamp of the written file, or, after a failure that put the old bytes back in place,
+// of the file as it is again; it stays Unknown otherwise.
+bool replaceFileContent(const QString &path, const ContentProducer &produce, QString *error,
+                        FileStamp *stamp = nullptr);

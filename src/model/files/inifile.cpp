@@ -2,6 +2,7 @@
 
 #include "failwith.h"
 #include "filereplace.h"
+#include "filestamp.h"
 #include "inidocument.h"
 #include "inireader.h"
 #include "iniwriter.h"
@@ -14,6 +15,31 @@
 
 #include <new>
 
+#ifdef Q_OS_UNIX
+#  include <cerrno>
+#  include <sys/stat.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Why no file can be read at path: gone, or (a folder on the way that cannot be looked
+// into) the system's own reason.
+QString missingReason(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat st{};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 && errno != ENOENT && errno != ENOTDIR)
+        return qt_error_string(errno);
+#else
+    Q_UNUSED(path);
+#endif
+    return u"文件不存在（已被删除、移走或改名）"_s;
+}
+
+} // namespace
+
 QString FileNameFromPath(const QString &path)
 {
     qsizetype cut = path.lastIndexOf(u'\\');
@@ -23,6 +49,12 @@ QString FileNameFromPath(const QString &path)
 }
 
 ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error, std::optional<TextEncoding> encoding)
+{
+    return ReadIniFile(doc, path, error, nullptr, IfMissing::Empty, encoding);
+}
+
+ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error, FileStamp *stamp,
+                       IfMissing ifMissing, std::optional<TextEncoding> encoding)
 {
     auto fail = [error](const QString &reason) {
         failWith(error, reason);
@@ -35,6 +67,13 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error, st
     if (const QString special = notARegularFileReason(path); !special.isEmpty())
         return fail(special);
     if (!info.exists()) {
+        if (ifMissing == IfMissing::Fail)
+            return fail(missingReason(path));
+        if (stamp) {
+            *stamp = FileStamp();
+            stamp->state = FileStamp::State::Absent;
+            stamp->path = nativePath;
+        }
         doc.clear(FileNameFromPath(nativePath));
         doc.setPath(nativePath);
         return ReadResult::Missing;
@@ -48,6 +87,7 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error, st
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
+    FileStamp read = stampOfOpenFile(file, nativePath);
     DocumentContent content;
     // A document opened in an encoding the user named is read again in it (View,
     // Refresh; the read after a save).
@@ -61,12 +101,16 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error, st
         if (file.error() != QFileDevice::NoError)
             return fail(file.errorString());
         content.encodingGiven = encoding.has_value();
+        if (stamp)
+            finishReadStamp(&read, file);
     } catch (const std::bad_alloc &) {
         content = DocumentContent();
         return fail(outOfMemoryWhileReading(info.size()));
     }
     doc.reset(nativePath, FileNameFromPath(nativePath), std::move(content));
     doc.showOpened();
+    if (stamp)
+        *stamp = read;
     return ReadResult::Ok;
 }
 
@@ -97,6 +141,14 @@ ReadBack readBackOf(const DocumentContent &content, const WrittenText &written)
 
 bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, ReadBack *readBack)
 {
+    return WriteIniFile(doc, path, error, readBack, nullptr);
+}
+
+bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, ReadBack *readBack,
+                  FileStamp *stamp)
+{
+    if (stamp)
+        *stamp = FileStamp();
     try {
         WrittenText written;
         bool complete = false;
@@ -110,7 +162,7 @@ bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, R
             complete = true;
             return true;
         };
-        if (!replaceFileContent(path, produce, error))
+        if (!replaceFileContent(path, produce, error, stamp))
             return false;
         if (readBack)
             *readBack = complete ? readBackOf(doc.content(), written) : ReadBack();
@@ -121,11 +173,13 @@ bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, R
     }
 }
 
-ReadResult readBackWritten(IniDocument &doc, const QString &path, const ReadBack &readBack, QString *error)
+ReadResult readBackWritten(IniDocument &doc, const QString &path, const ReadBack &readBack, QString *error,
+                           FileStamp *stamp)
 {
     if (!readBack.exact) {
         const bool given = doc.content().encodingGiven;
-        return ReadIniFile(doc, path, error, given ? std::optional(doc.encoding()) : std::nullopt);
+        return ReadIniFile(doc, path, error, stamp, IfMissing::Empty,
+                           given ? std::optional(doc.encoding()) : std::nullopt);
     }
     const QString nativePath = QDir::toNativeSeparators(path);
     doc.resetAsReadBack(nativePath, FileNameFromPath(nativePath), readBack.encoding);

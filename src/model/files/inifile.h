@@ -47,6 +47,58 @@ enum class ReadResult {
 ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error = nullptr,
                        std::optional<TextEncoding> encoding = std::nullopt);
 
+// What a file was on disk when the document last read or wrote it, so that a change
+// another program made since can be told before a save replaces it: its size, its
+// modification and status-change times to the nanosecond, which file it is (device and
+// inode), and, where those times are too recent to tell a later change from the last
+// one (within the coarse clock of some file systems), a hash of its bytes. Callers keep
+// it and hand it back; only the functions here look inside.
+struct FileStamp
+{
+    enum class State {
+        Unknown, // nothing known: no question is ever asked
+        Absent,  // no file stood at the path
+        Present, // the fields below describe the file
+        Unsure,  // the file changed while it was read: any later save asks
+    };
+    State state = State::Unknown;
+    QString path; // native separators, as the document holds it
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool hashed = false;
+    quint64 hash = 0;
+
+    bool known() const { return state != State::Unknown; }
+};
+
+// Whether a missing file reads as an empty document (Open: a later save creates it) or
+// is a failure that leaves the document as it was (Refresh of a file that went away).
+enum class IfMissing { Empty, Fail };
+
+// ReadIniFile (in encoding, as above, when one is given), also stamping what was read into *stamp (Ok: the file; Missing: no file;
+// Failed: *stamp untouched). With IfMissing::Fail a path where no file stands (or that
+// cannot be looked at) gives Failed with the reason instead of Missing.
+ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error, FileStamp *stamp,
+                       IfMissing ifMissing = IfMissing::Empty,
+                       std::optional<TextEncoding> encoding = std::nullopt);
+
+enum class DiskChange {
+    None,    // the file is what the stamp says, or nothing is known to compare with
+    Changed, // another file, other bytes, other times, or a file where there was none
+    Gone,    // the file the stamp describes is no longer there
+};
+// Compares the file at path with a stamp of it. A stamp of another path tells nothing.
+DiskChange diskChangeSince(const QString &path, const FileStamp &stamp);
+
+// The backups of path's old content that a save in place left behind when it did not
+// finish (the program died, or the old content could not be put back): native paths,
+// beside the file, then in the program's own data folder, each by number. A save in
+// place never overwrites one of them; only the user removes them.
+QStringList leftoverBackups(const QString &path);
+
 // Reading back. After a save the document becomes what a read of the written file gives:
 // path, root text and status bar name the file, and every list comes back as the file
 // holds it (rows reversed, sorting off, the top row current). Where that can be told
@@ -68,18 +120,27 @@ ReadBack readBackOf(const DocumentContent &content, const WrittenText &written);
 // the file is on disk: see replaceFileContent for how (a symbolic link is followed,
 // links, owner, group and permissions are kept, a target that exists but is no regular
 // file is refused). On any failure (a line break in a text, a character the encoding
-// cannot hold, a missing or read-only folder, a full disk, too little memory) false is
-// returned and *error (when given) holds the reason; the old file then stays byte for
-// byte, except when writing it in place fails after its old bytes began to go, which
-// the reason says. *readBack (when given) tells what a read of the written file gives.
+// cannot hold, a missing or read-only folder, a full disk, a failing sync, too little
+// memory) false is returned and *error (when given) holds the reason; the old file then
+// stays byte for byte (one written in place gets its old bytes back from its backup),
+// except when even that fails, or the folder could not be synced after the new file
+// took the old one's place, which the reason says. True only once the new content and
+// its folder are on disk. *readBack (when given) tells what a read of the written file
+// gives.
 bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error = nullptr,
                   ReadBack *readBack = nullptr);
+// WriteIniFile, also stamping the written file into *stamp. A failed save leaves *stamp
+// Unknown, unless it wrote in place and put the old content back: then *stamp is the
+// restored file's.
+bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, ReadBack *readBack,
+                  FileStamp *stamp);
 
 // Makes doc what ReadIniFile(path) gives right after WriteIniFile wrote it to path and
 // told readBack: by itself when readBack is exact, otherwise by reading the file (with
-// ReadIniFile's results).
+// ReadIniFile's results). A real read stamps the file into *stamp (when given) as
+// ReadIniFile does; otherwise *stamp stays as WriteIniFile left it.
 ReadResult readBackWritten(IniDocument &doc, const QString &path, const ReadBack &readBack,
-                           QString *error = nullptr);
+                           QString *error = nullptr, FileStamp *stamp = nullptr);
 
 // Encodings by name, for the user: the name the properties show ("GB18030",
 // "UTF-8（带 BOM）"), the encoding a name given on the command line stands for (case,

@@ -244,9 +244,18 @@ void RandomUser::fileSave(bool saveAs)
 
 void RandomUser::refresh()
 {
-    log(u"View Refresh"_s);
-    trigger(action(u"mnuViewRefresh"));
-    if (m_ref.hasFile())
+    // A name opened but never saved has no file: that is said, and the document stays.
+    const bool missing = m_ref.hasFile() && !m_files.contains(m_ref.path);
+    log(u"View Refresh"_s + (missing ? u" of a missing file"_s : QString()));
+    const QString path = m_ref.path;
+    trigger(action(u"mnuViewRefresh"), missing, [this, path](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        expect(box && box->windowTitle() == u"Tarnwick"_s && box->icon() == QMessageBox::Warning
+                   && box->text().contains(path),
+               u"refresh of a missing file shows no warning naming it"_s);
+        static_cast<QDialog *>(modal)->accept();
+    });
+    if (m_ref.hasFile() && !missing)
         afterRead(m_ref.path);
 }
 
