@@ -1,6 +1,7 @@
 #include "filereplace.h"
 
 #include "failwith.h"
+#include "systemreason.h"
 
 #include <QFileInfo>
 #include <QIODevice>
@@ -41,11 +42,6 @@ private:
 };
 
 #ifdef Q_OS_UNIX
-
-QString systemReason(int code)
-{
-    return qt_error_string(code);
-}
 
 enum class Route { Rename, InPlace };
 
@@ -185,6 +181,10 @@ bool replaceFileContent(const QString &path, const ContentProducer &produce, QSt
     const bool exists = ::stat(QFile::encodeName(path).constData(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode))
         return failWith(error, u"这不是一个普通文件"_s);
+    // A file the user may not write is refused with the system's reason rather than in
+    // QSaveFile's words.
+    if (exists && ::access(QFile::encodeName(path).constData(), W_OK) != 0)
+        return failWith(error, systemReason(errno));
     // A second name for the file would keep the old content after a rename, and a file
     // that cannot be created beside it cannot replace it: both are written in place.
     // (QSaveFile's direct-write fallback would cover the second case too, but it cuts
@@ -198,7 +198,7 @@ bool replaceFileContent(const QString &path, const ContentProducer &produce, QSt
 #ifdef Q_OS_UNIX
     if (route == Route::Rename) {
         if (!file.open(QIODevice::WriteOnly))
-            return failWith(error, file.errorString());
+            return failWith(error, deviceReason(file, lastSystemError()));
         // The new file must keep the old one's owner and group, or the old file stays.
         struct stat made{};
         if (exists && ::fstat(file.handle(), &made) == 0
@@ -215,17 +215,20 @@ bool replaceFileContent(const QString &path, const ContentProducer &produce, QSt
     }
 #else
     if (!file.open(QIODevice::WriteOnly))
-        return failWith(error, file.errorString());
+        return failWith(error, deviceReason(file, lastSystemError()));
 #endif
 
     QString reason;
     if (!produce(file, &reason)) {
-        if (reason.isEmpty())
-            reason = file.errorString();
+        // A refused write gives the file's error text, which may have lost the reason
+        // that errno still holds.
+        const int code = lastSystemError();
+        if (reason.isEmpty() || reason == file.errorString())
+            reason = deviceReason(file, code);
         file.cancelWriting();
         return failWith(error, reason);
     }
     if (!file.commit())
-        return failWith(error, file.errorString());
+        return failWith(error, deviceReason(file, lastSystemError()));
     return true;
 }

@@ -6,6 +6,7 @@
 #include "inireader.h"
 #include "iniwriter.h"
 #include "memorybudget.h"
+#include "systemreason.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,12 +47,12 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
         return fail(short_);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
+        return fail(deviceReason(file, lastSystemError()));
     DocumentContent content;
     try {
         // readAll() reports no failure of its own: the file's error state tells.
         if (!readIni(content, file) || file.error() != QFileDevice::NoError)
-            return fail(file.errorString());
+            return fail(deviceReason(file, 0));
     } catch (const std::bad_alloc &) {
         content = DocumentContent();
         return fail(outOfMemoryWhileReading(info.size()));
