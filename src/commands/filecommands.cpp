@@ -32,10 +32,14 @@ void FileCommands::prepareDialog(const QString &title)
 
 void FileCommands::mnuFileNew_Click()
 {
-    m_doc.clear(IniDocument::untitledName());
-    m_doc.setEncoding(defaultNewFileEncoding());
-    m_doc.setStatusTexts(IniDocument::untitledName(), m_doc.sectionCountText());
-    m_doc.setPath(IniDocument::untitledPath());
+    {
+        // Letting go of a large document takes a while too.
+        const CommandHost::BusyGuard busy(m_host);
+        m_doc.clear(IniDocument::untitledName());
+        m_doc.setEncoding(defaultNewFileEncoding());
+        m_doc.setStatusTexts(IniDocument::untitledName(), m_doc.sectionCountText());
+        m_doc.setPath(IniDocument::untitledPath());
+    }
     m_host.focusKeyList(0);
 }
 
@@ -110,7 +114,7 @@ ReadResult FileCommands::read(const QString &path)
     if (!nameReachesFile(path, readFailureText()))
         return ReadResult::Failed;
     QString error;
-    const ReadResult result = ReadIniFile(m_doc, path, &error);
+    const ReadResult result = m_host.whileBusy([&] { return ReadIniFile(m_doc, path, &error); });
     // A missing file leaves an empty document of that name, which Save creates later;
     // the callers keep the dialog's name as they do after any read that did not complete.
     if (result == ReadResult::Failed)
@@ -124,7 +128,8 @@ bool FileCommands::writeAndReadBack(const QString &path)
     if (!write(path, &readBack))
         return false;
     QString error;
-    const ReadResult result = readBackWritten(m_doc, path, readBack, &error);
+    const ReadResult result =
+        m_host.whileBusy([&] { return readBackWritten(m_doc, path, readBack, &error); });
     if (result == ReadResult::Failed)
         m_host.showError(appTitle(), readFailureText().arg(path, error));
     return result == ReadResult::Ok;
@@ -135,7 +140,7 @@ bool FileCommands::write(const QString &path, ReadBack *readBack)
     if (!nameReachesFile(path, writeFailureText()))
         return false;
     QString error;
-    if (WriteIniFile(m_doc, path, &error, readBack))
+    if (m_host.whileBusy([&] { return WriteIniFile(m_doc, path, &error, readBack); }))
         return true;
     m_host.showError(appTitle(), writeFailureText().arg(path, error));
     return false;

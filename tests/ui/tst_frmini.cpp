@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QHelpEvent>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
@@ -217,13 +218,15 @@ void TestFrmIni::shortcuts_data()
     QTest::addColumn<QKeySequence>("keys");
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("dialog"); // the title of the modal that opens, "" for none
-    QTest::newRow("Ctrl+N") << QKeySequence(u"Ctrl+N"_s) << u"mnuFileNew"_s << QString();
-    QTest::newRow("F5") << QKeySequence(u"F5"_s) << u"mnuViewRefresh"_s << QString();
-    QTest::newRow("Ctrl+O") << QKeySequence(u"Ctrl+O"_s) << u"mnuFileOpen"_s << u"打开INI文件"_s;
-    QTest::newRow("Ctrl+S") << QKeySequence(u"Ctrl+S"_s) << u"mnuFileSave"_s << u"Save INI file"_s;
-    QTest::newRow("Ctrl+P") << QKeySequence(u"Ctrl+P"_s) << u"mnuViewProperties"_s << u"属性"_s;
+    // The wait pointer is up while the document is replaced (never under a dialog).
+    QTest::addColumn<bool>("waitWhileReset");
+    QTest::newRow("Ctrl+N") << QKeySequence(u"Ctrl+N"_s) << u"mnuFileNew"_s << QString() << true;
+    QTest::newRow("F5") << QKeySequence(u"F5"_s) << u"mnuViewRefresh"_s << QString() << true;
+    QTest::newRow("Ctrl+O") << QKeySequence(u"Ctrl+O"_s) << u"mnuFileOpen"_s << u"打开INI文件"_s << false;
+    QTest::newRow("Ctrl+S") << QKeySequence(u"Ctrl+S"_s) << u"mnuFileSave"_s << u"Save INI file"_s << false;
+    QTest::newRow("Ctrl+P") << QKeySequence(u"Ctrl+P"_s) << u"mnuViewProperties"_s << u"属性"_s << false;
     QTest::newRow("Ctrl+S, folder gone") << QKeySequence(u"Ctrl+S"_s) << u"mnuFileSave"_s
-                                         << u"Tarnwick"_s;
+                                         << u"Tarnwick"_s << false;
 }
 
 void TestFrmIni::shortcuts()
@@ -231,6 +234,7 @@ void TestFrmIni::shortcuts()
     QFETCH(QKeySequence, keys);
     QFETCH(QString, action);
     QFETCH(QString, dialog);
+    QFETCH(bool, waitWhileReset);
     frmINI &w = *m_window;
     IniDocument &doc = w.document();
     // New and Refresh show their effect on a file with an unsaved section added.
@@ -260,8 +264,19 @@ void TestFrmIni::shortcuts()
         });
     }
 
+    bool waitSeen = false;
+    connect(&doc, &IniDocument::aboutToReset, this, [&waitSeen] {
+        const QCursor *pointer = QGuiApplication::overrideCursor();
+        waitSeen = pointer && pointer->shape() == Qt::WaitCursor;
+    });
+    ModalScript::takeUnexpected();
+
     QTest::keySequence(&w, keys);
 
+    disconnect(&doc, &IniDocument::aboutToReset, this, nullptr);
+    QCOMPARE(waitSeen, waitWhileReset);
+    QVERIFY(!QGuiApplication::overrideCursor());
+    QCOMPARE(ModalScript::takeUnexpected(), QStringList()); // no dialog under the wait pointer
     QCOMPARE(triggered.size(), 1);
     QCOMPARE(ModalScript::pending(), 0);
     QCOMPARE(seen, dialog);

@@ -290,6 +290,7 @@ void RandomUser::checkWindow()
     expect(difference.isEmpty(), u"document: "_s + difference + u" (window holds "_s + m_driver.outline() + u")"_s);
     const QStringList unexpected = ModalScript::takeUnexpected();
     expect(unexpected.isEmpty(), u"unexpected dialog: "_s + unexpected.join(u", "));
+    expect(!QGuiApplication::overrideCursor(), u"the wait pointer stayed after the step"_s);
     expect(m_window.findChild<QLabel *>(u"sbBarPath"_s)->text() == m_ref.statusPath
                && m_window.findChild<QLabel *>(u"sbBarCount"_s)->text() == m_ref.statusCount,
            u"status bar shows other texts than the document"_s);
