@@ -50,6 +50,7 @@ frmChangeData::frmChangeData(QWidget *owner, const ValueEditRequest &request,
     modApp::prepareDialog(this, owner, u"查看/修改数值"_s, QSize(twips(5775), twips(3135)));
     createControls();
     loadRequest(request);
+    describeControls();
     modApp::centreOnScreen(this, owner);
 }
 
@@ -145,6 +146,25 @@ void frmChangeData::loadRequest(const ValueEditRequest &request)
         m_txtName->setFocus();
     else
         m_txtData->setFocus();
+}
+
+void frmChangeData::describeControls()
+{
+    // Each caption names the control below it: the data caption whichever control the
+    // kind shows. "..." would be read as three dots.
+    m_label1->setBuddy(m_txtName);
+    m_label2->setBuddy(m_valueKind == ValueKind::Boolean ? static_cast<QWidget *>(m_cmbBoolean)
+                                                         : m_txtData);
+    m_txtName->setAccessibleName(u"名称"_s);
+    m_txtData->setAccessibleName(u"数值"_s);
+    if (m_valueKind == ValueKind::Number)
+        m_txtData->setAccessibleDescription(u"只能输入数字 0 到 9"_s);
+    else if (m_valueKind == ValueKind::Path)
+        m_txtData->setAccessibleDescription(u"文件的路径，可用“浏览”按钮选择"_s);
+    m_cmbBoolean->setAccessibleName(u"数值"_s);
+    m_cmbBoolean->setAccessibleDescription(u"True 或 False"_s);
+    m_cmdBrowse->setAccessibleName(u"浏览"_s);
+    m_cmdBrowse->setAccessibleDescription(u"选择一个文件，把它的路径填入数值"_s);
 }
 
 ValueEditRequest frmChangeData::result() const

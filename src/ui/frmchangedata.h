@@ -42,6 +42,8 @@ protected:
 private:
     void createControls();
     void loadRequest(const ValueEditRequest &request);
+    // Accessible names and descriptions, in Chinese, and the captions' buddies.
+    void describeControls();
     void cmdBrowse_Click();
     bool filterNumberEvent(QEvent *event);
 

@@ -1,5 +1,6 @@
 #include "frmproperties.h"
 
+#include "decoration.h"
 #include "modapp.h"
 
 #include <QFontMetrics>
@@ -70,6 +71,8 @@ void elideToWidth(QLabel *label, int width)
 
 frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
 {
+    // The picture and the title's shadow are not read out.
+    Decoration::leaveOutOf(*this);
     setObjectName(u"frmProperties"_s);
     modApp::prepareDialog(this, owner, u"属性"_s, QSize(twips(baseWidth), twips(baseHeight)));
 
@@ -77,6 +80,7 @@ frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
     image->setObjectName(u"Image1"_s);
     image->setGeometry(twips(240), twips(600), 42, 47);
     image->setPixmap(QIcon(u":/icons/properties.svg"_s).pixmap(QSize(42, 47)));
+    Decoration::mark(image);
 
     QFont titleFont(u"Arial"_s);
     titleFont.setPointSizeF(21.75);
@@ -90,11 +94,14 @@ frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
     elideToWidth(shadow, right - shadow->x());
     shadow->adjustSize();
     setTextColour(shadow, Qt::white);
+    Decoration::mark(shadow);
     QLabel *title = addLabel(u"lblApp", info.title, 1080, 720);
     title->setFont(titleFont);
     elideToWidth(title, right - shadow->x());
     title->adjustSize();
     setTextColour(title, QColor(0x80, 0x80, 0x80));
+    title->setAccessibleName(info.title);
+    title->setAccessibleDescription(u"文件名"_s);
 
     addRule(u"Line1", 1440);
     const struct {
@@ -112,6 +119,9 @@ frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
         QLabel *value = addLabel(row.value, row.valueText, 2040, row.top);
         elideToWidth(value, right - value->x());
         alignBaselines(caption, value);
+        // Read as one: the caption, then the whole value, even where it is cut.
+        caption->setBuddy(value);
+        value->setAccessibleName(caption->text() + row.valueText);
     }
     addRule(u"Line2", 3360);
 

@@ -38,6 +38,9 @@ StatusPanels::StatusPanels(QStatusBar *bar, IniDocument &doc)
     m_scroll = makePanel(bar, u"sbBarScroll"_s, u"SCRL"_s, 40, 40);
     for (QLabel *lock : {m_num, m_caps, m_scroll})
         lock->setAlignment(Qt::AlignCenter);
+    m_num->setAccessibleName(u"数字锁定键"_s);
+    m_caps->setAccessibleName(u"大写锁定键"_s);
+    m_scroll->setAccessibleName(u"滚动锁定键"_s);
     showTexts(); // before the bar measures the panels: a Chinese text needs a taller line
 
     // The bar's own layout squeezes widgets below their minimum and draws them over one
@@ -70,11 +73,17 @@ void StatusPanels::showTexts()
 {
     m_path->setText(m_doc.statusPath());
     m_count->setText(m_doc.statusCount());
+    // A screen reader reads a label's name in place of its text: both are in it.
+    m_path->setAccessibleName(u"文件：%1"_s.arg(m_doc.statusPath()));
+    m_count->setAccessibleName(u"项数：%1"_s.arg(m_doc.statusCount()));
 }
 
 void StatusPanels::showLockStates()
 {
-    m_num->setEnabled(m_locks->numLock());
-    m_caps->setEnabled(m_locks->capsLock());
-    m_scroll->setEnabled(m_locks->scrollLock());
+    const std::pair<QLabel *, bool> states[] = {
+        {m_num, m_locks->numLock()}, {m_caps, m_locks->capsLock()}, {m_scroll, m_locks->scrollLock()}};
+    for (const auto &[panel, on] : states) {
+        panel->setEnabled(on);
+        panel->setAccessibleDescription(on ? u"已打开"_s : u"已关闭"_s);
+    }
 }

@@ -15,7 +15,9 @@ class QTimer;
 // follow the document's status texts.
 // The lock panels show their label in full colour while the key is on and greyed
 // while it is off, where the platform tells the states; elsewhere they just show
-// their labels.
+// their labels. Each panel's accessible name says, in Chinese, what it shows (the path
+// and count panels' names hold their texts); a lock panel's description says whether
+// the key is on, where that is known.
 class StatusPanels : public QObject
 {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "frmchangedata.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -154,6 +155,26 @@ void tst_frmChangeData::controlsForKind()
         QCOMPARE(e.cmbBoolean()->currentText(), choice);
         QCOMPARE(e.cmbBoolean()->geometry(), QRect(16, 120, 97, 20));
     }
+
+    // A screen reader names each box by its caption, the data caption whichever control
+    // the kind shows, and "..." by what it does.
+    const auto accessible = [](QWidget *w) { return QAccessible::queryAccessibleInterface(w); };
+    const auto labelledBy = [&](QWidget *w) {
+        const auto labels = accessible(w)->relations(QAccessible::Label);
+        return labels.size() == 1 ? labels.constFirst().first->object()->objectName() : QString();
+    };
+    QWidget *dataControl = dataWidth != 0 ? static_cast<QWidget *>(e.txtData()) : e.cmbBoolean();
+    QCOMPARE(labelledBy(e.txtName()), u"Label1"_s);
+    QCOMPARE(labelledBy(dataControl), u"Label2"_s);
+    QCOMPARE(accessible(e.txtName())->text(QAccessible::Name), u"名称"_s);
+    // Qt names a choice list by its entry on Linux, where the caption's relation says what
+    // it is; the text box by its name.
+    if (dataWidth != 0)
+        QCOMPARE(accessible(dataControl)->text(QAccessible::Name), u"数值"_s);
+    else
+        QCOMPARE(accessible(dataControl)->text(QAccessible::Value), choice);
+    QCOMPARE(accessible(dataControl)->text(QAccessible::Description).isEmpty(), kind == 3);
+    QCOMPARE(accessible(e.button(u"cmdBrowse"_s))->text(QAccessible::Name), u"浏览"_s);
 }
 
 void tst_frmChangeData::typing_data()

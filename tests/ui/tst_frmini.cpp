@@ -5,6 +5,7 @@
 #include "testfiles.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QHelpEvent>
@@ -57,6 +58,8 @@ private slots:
     void init();
     void cleanup();
     void startState();
+    void accessibleNames_data();
+    void accessibleNames();
     void menus_data();
     void menus();
     void statusBarToggle();
@@ -133,6 +136,51 @@ void TestFrmIni::startState()
     QCOMPARE(keys->model()->headerData(0, Qt::Horizontal).toString(), u"名称"_s);
     QCOMPARE(keys->columnWidth(0), 127);
     QCOMPARE(keys->columnWidth(1), 187);
+}
+
+void TestFrmIni::accessibleNames_data()
+{
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<int>("column"); // a column heading of that view, -1 for the control
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("described");
+    const QString path = dataFile(u"properties-three-sections.ini"_s);
+    QTest::newRow("section tree") << u"tvwSections"_s << -1 << u"项"_s << true;
+    QTest::newRow("the tree's hidden column heading") << u"tvwSections"_s << 0 << u"项"_s << false;
+    QTest::newRow("key list") << u"lstKeys"_s << -1 << u"名称和数据"_s << true;
+    QTest::newRow("name column") << u"lstKeys"_s << 0 << u"名称"_s << true;
+    QTest::newRow("data column") << u"lstKeys"_s << 1 << u"数据"_s << true;
+    QTest::newRow("status bar") << u"sbBar"_s << -1 << u"状态栏"_s << false;
+    // A label is read by its name alone: the panels' names follow their texts.
+    QTest::newRow("path panel") << u"sbBarPath"_s << -1 << u"文件："_s + path << false;
+    QTest::newRow("count panel") << u"sbBarCount"_s << -1 << u"项数：3 项目"_s << false;
+    QTest::newRow("Num Lock panel") << u"sbBarNum"_s << -1 << u"数字锁定键"_s << false;
+    QTest::newRow("Caps Lock panel") << u"sbBarCaps"_s << -1 << u"大写锁定键"_s << false;
+    QTest::newRow("Scroll Lock panel") << u"sbBarScroll"_s << -1 << u"滚动锁定键"_s << false;
+}
+
+// What a screen reader is told about each control of the window.
+void TestFrmIni::accessibleNames()
+{
+    QFETCH(QString, object);
+    QFETCH(int, column);
+    QFETCH(QString, name);
+    QFETCH(bool, described);
+    frmINI &w = *m_window;
+    QVERIFY(w.openPath(dataFile(u"properties-three-sections.ini"_s)));
+    QAccessibleInterface *control = QAccessible::queryAccessibleInterface(child<QWidget>(w, object));
+    QVERIFY(control);
+    if (column >= 0) {
+        QList<QAccessibleInterface *> headings;
+        for (int i = 0; i < control->childCount(); ++i) {
+            if (control->child(i)->role() == QAccessible::ColumnHeader)
+                headings << control->child(i);
+        }
+        QVERIFY(column < headings.size());
+        control = headings[column];
+    }
+    QCOMPARE(control->text(QAccessible::Name), name);
+    QCOMPARE(!control->text(QAccessible::Description).isEmpty(), described);
 }
 
 void TestFrmIni::menus_data()

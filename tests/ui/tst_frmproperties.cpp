@@ -1,5 +1,6 @@
 #include "frmproperties.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -68,6 +69,26 @@ void tst_frmProperties::texts()
         QCOMPARE(label->width(), label->sizeHint().width());
         QCOMPARE(label->textFormat(), Qt::PlainText);
     }
+    // A screen reader reads the title once, no picture, and each value after its caption
+    // (whole where the label cuts it).
+    QAccessibleInterface *self = QAccessible::queryAccessibleInterface(&dialog);
+    QStringList read;
+    for (int i = 0; i < self->childCount(); ++i)
+        read << self->child(i)->object()->objectName();
+    QCOMPARE(read, QStringList({u"lblApp"_s, u"Line1"_s, u"Label3"_s, u"lblPath"_s, u"Label1"_s,
+                                u"lblSections"_s, u"Label2"_s, u"lblKeys"_s, u"Label4"_s,
+                                u"lblStatus"_s, u"Line2"_s, u"cmdOK"_s}));
+    for (qsizetype i = 2; i < expected.size(); i += 2) {
+        QAccessibleInterface *value =
+            QAccessible::queryAccessibleInterface(dialog.findChild<QLabel *>(expected[i + 1].first));
+        QCOMPARE(value->text(QAccessible::Name), expected[i].second + expected[i + 1].second);
+        const auto labels = value->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels.constFirst().first->object()->objectName(), expected[i].first);
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(dialog.findChild<QLabel *>(u"lblApp"_s))
+                 ->text(QAccessible::Name),
+             info.title);
     // Caption and value share a line.
     QCOMPARE(dialog.findChild<QLabel *>(u"lblKeys"_s)->y(), dialog.findChild<QLabel *>(u"Label2"_s)->y());
     QCOMPARE(dialog.findChild<QLabel *>(u"lblPath"_s)->pos(), QPoint(136, 120));
