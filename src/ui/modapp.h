@@ -4,13 +4,15 @@
 
 class QDialog;
 class QFont;
+class QPalette;
 class QWidget;
 
 // Small helpers shared by the dialogs.
 namespace modApp {
 
-// Gives a control a thin, flat one-pixel grey edge in place of the style's sunken frame.
-// Whatever style sheet the control already has is kept; nothing is checked.
+// Gives a control a thin, flat one-pixel grey edge in place of the style's sunken frame,
+// keeping the colours it has from its palette. Whatever style sheet the control already
+// has is kept; nothing is checked.
 void SetFlatEdge(QWidget *w);
 
 // Converts a layout measure in twips to device-independent pixels (15 twips a pixel).
@@ -20,8 +22,13 @@ inline QRect twipsRect(int left, int top, int width, int height)
     return QRect(twips(left), twips(top), twips(width), twips(height));
 }
 
+// The dialogs' colours: dark text on the design's white, whatever the desktop's theme,
+// for every role (window, text, buttons, boxes, selection, disabled texts).
+QPalette dialogPalette();
+
 // Makes dialog a modal, white, fixed-size dialog window owned by owner: title and close
-// box only (no minimise or maximise button), no taskbar entry of its own.
+// box only (no minimise or maximise button), no taskbar entry of its own; its palette is
+// dialogPalette().
 void prepareDialog(QDialog *dialog, QWidget *owner, const QString &caption, QSize clientSize);
 
 // Brings a modal dialog (and its owner) straight back whenever it is minimised: under a

@@ -1,4 +1,5 @@
 #include "frmchangedata.h"
+#include "looks.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
@@ -65,6 +67,8 @@ private slots:
     void window();
     void controlsForKind_data();
     void controlsForKind();
+    void readableOnLightAndDarkDesktops_data();
+    void readableOnLightAndDarkDesktops();
     void typing_data();
     void typing();
     void inputMethod_data();
@@ -175,6 +179,40 @@ void tst_frmChangeData::controlsForKind()
         QCOMPARE(accessible(dataControl)->text(QAccessible::Value), choice);
     QCOMPARE(accessible(dataControl)->text(QAccessible::Description).isEmpty(), kind == 3);
     QCOMPARE(accessible(e.button(u"cmdBrowse"_s))->text(QAccessible::Name), u"浏览"_s);
+}
+
+void tst_frmChangeData::readableOnLightAndDarkDesktops_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<int>("kind"); // a path shows "...", a boolean the choice list
+    QTest::newRow("light theme, path") << false << 4;
+    QTest::newRow("light theme, boolean") << false << 2;
+    QTest::newRow("dark theme, path") << true << 4;
+    QTest::newRow("dark theme, boolean") << true << 2;
+}
+
+// The captions, the boxes and the buttons keep dark text on the dialog's white (WCAG AA:
+// 4.5:1), whatever the desktop's theme.
+void tst_frmChangeData::readableOnLightAndDarkDesktops()
+{
+    QFETCH(bool, dark);
+    QFETCH(int, kind);
+    const Looks::AppPalette theme(dark ? Looks::darkPalette() : QApplication::style()->standardPalette());
+    Editor e(kind, kind == 2 ? u"True"_s : u"C:\\Windows\\win.ini"_s, u"名称"_s);
+    e.dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e.dialog));
+    const QImage shot = e.dialog.grab().toImage();
+    const QStringList texts = {u"Label1"_s, u"Label2"_s, u"txtName"_s, u"txtData"_s, u"cmbBoolean"_s,
+                               u"cmdBrowse"_s, u"cmdOK"_s, u"cmdCancel"_s};
+    for (const QString &name : texts) {
+        const QWidget *w = e.find<QWidget>(name);
+        if (!w->isVisible())
+            continue;
+        // Inside a box's or a button's edge, which is no text.
+        const int edge = name.startsWith(u"Label"_s) ? 0 : 3;
+        const double ratio = Looks::inkContrast(shot, w->geometry().adjusted(edge, edge, -edge, -edge));
+        QVERIFY2(ratio >= 4.5, qPrintable(u"%1: %2:1"_s.arg(name).arg(ratio, 0, 'f', 2)));
+    }
 }
 
 void tst_frmChangeData::typing_data()

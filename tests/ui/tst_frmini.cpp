@@ -1,8 +1,10 @@
 #include "appstart.h"
 #include "filenamecheck.h"
 #include "frmini.h"
+#include "looks.h"
 #include "modalscript.h"
 #include "testfiles.h"
+#include "windowdriver.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -17,12 +19,15 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScopeGuard>
 #include <QStatusBar>
+#include <QStyle>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -63,6 +68,8 @@ private slots:
     void menus_data();
     void menus();
     void statusBarToggle();
+    void readableAndFocusShown_data();
+    void readableAndFocusShown();
     void statusPanelsInNarrowWindow();
     void toolTipsOnCutCells();
     void tarnBlogOpensUserGuide();
@@ -259,6 +266,87 @@ void TestFrmIni::statusBarToggle()
     QVERIFY(w.actions().mnuViewStatusbar->isChecked());
     QCOMPARE(tree->height(), treeHeight);
     QCOMPARE(keys->height(), keysHeight);
+}
+
+void TestFrmIni::readableAndFocusShown_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<QString>("focused"); // the view that has the keyboard focus
+    QTest::newRow("light theme, focus in the tree") << false << u"tvwSections"_s;
+    QTest::newRow("light theme, focus in the key list") << false << u"lstKeys"_s;
+    QTest::newRow("dark theme, focus in the tree") << true << u"tvwSections"_s;
+    QTest::newRow("dark theme, focus in the key list") << true << u"lstKeys"_s;
+}
+
+// The window follows the desktop's theme: under a light and a dark one every text reads
+// at 4.5:1 or more (WCAG AA), selected ones too. The view with the keyboard focus shows
+// it, its frame and its selection in the theme's selection colour, the other's selection
+// in a quieter one.
+void TestFrmIni::readableAndFocusShown()
+{
+    QFETCH(bool, dark);
+    QFETCH(QString, focused);
+    const Looks::AppPalette theme(dark ? Looks::darkPalette() : QApplication::style()->standardPalette());
+    // A window made under the theme: a test runs no event loop, and Qt hands a new
+    // palette to the widgets there are only once one runs.
+    m_window.reset();
+    const auto window = WindowDriver::openWindow(dataFile(u"properties-three-sections.ini"_s));
+    QVERIFY(window);
+    frmINI &w = *window;
+    const WindowDriver driver(w);
+    QTreeView *tree = driver.tree();
+    QTreeView *keys = driver.keys();
+    driver.clickNode(2); // "one": keys a and b
+    w.document().setCurrentRow(2, 0, true);
+    child<QWidget>(w, focused)->setFocus();
+    QTRY_VERIFY(child<QWidget>(w, focused)->hasFocus());
+    const QImage shot = w.grab().toImage();
+
+    const auto inWindow = [&w](const QWidget *widget, const QRect &rect) {
+        return QRect(widget->mapTo(&w, rect.topLeft()), rect.size());
+    };
+    const QModelIndex root = tree->model()->index(0, 0);
+    const QModelIndex one = tree->model()->index(0, 0, root);
+    const QHeaderView *header = keys->header();
+    const QMenuBar *menus = w.menuBar();
+    const bool inTree = focused == u"tvwSections"_s;
+    // The selection in the view with the focus is the theme's own (few themes give it
+    // 4.5:1); the quieter one of the other view is the program's.
+    const QRect quietSelection = inTree
+        ? inWindow(keys->viewport(), keys->visualRect(keys->model()->index(0, 0)))
+        : inWindow(tree->viewport(), tree->visualRect(one));
+    const QList<std::pair<QString, QRect>> texts = {
+        {u"selection without the focus"_s, quietSelection},
+        {u"another node"_s, inWindow(tree->viewport(), tree->visualRect(tree->model()->index(1, 0, root)))},
+        {u"another key's data"_s, inWindow(keys->viewport(), keys->visualRect(keys->model()->index(1, 1)))},
+        {u"column heading"_s,
+         inWindow(header, QRect(header->sectionPosition(0), 0, header->sectionSize(0), header->height()))},
+        {u"path panel"_s, inWindow(child<QWidget>(w, u"sbBarPath"_s), child<QWidget>(w, u"sbBarPath"_s)->rect())},
+        {u"count panel"_s, inWindow(child<QWidget>(w, u"sbBarCount"_s), child<QWidget>(w, u"sbBarCount"_s)->rect())},
+        {u"menu 文件"_s, inWindow(menus, menus->actionGeometry(menus->actions().constFirst()))},
+    };
+    for (const auto &[what, area] : texts) {
+        const double ratio = Looks::inkContrast(shot, area);
+        QVERIFY2(ratio >= 4.5, qPrintable(u"%1: %2:1"_s.arg(what).arg(ratio, 0, 'f', 2)));
+    }
+
+    const QColor highlight = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
+    const auto rowColour = [&](const QTreeView *view, const QModelIndex &index) {
+        const QRect rect = view->visualRect(index);
+        return shot.pixelColor(view->viewport()->mapTo(&w, QPoint(rect.right() - 2, rect.center().y())));
+    };
+    const auto frameColour = [&](const QTreeView *view) {
+        return shot.pixelColor(view->mapTo(&w, QPoint(0, view->height() / 2)));
+    };
+    // The style may shade a selection a little.
+    const auto isHighlight = [&highlight](const QColor &colour) {
+        return qAbs(colour.red() - highlight.red()) <= 8 && qAbs(colour.green() - highlight.green()) <= 8
+               && qAbs(colour.blue() - highlight.blue()) <= 8;
+    };
+    QCOMPARE(isHighlight(rowColour(tree, one)), inTree);
+    QCOMPARE(isHighlight(frameColour(tree)), inTree);
+    QCOMPARE(isHighlight(rowColour(keys, keys->model()->index(0, 1))), !inTree);
+    QCOMPARE(isHighlight(frameColour(keys)), !inTree);
 }
 
 void TestFrmIni::shortcuts_data()

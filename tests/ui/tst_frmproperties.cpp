@@ -1,9 +1,11 @@
 #include "frmproperties.h"
+#include "looks.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QTextLayout>
 #include <QTimer>
@@ -21,6 +23,8 @@ private slots:
     void longTextsCutInTheMiddle_data();
     void longTextsCutInTheMiddle();
     void valuesOnTheirCaptionsBaseline();
+    void readableOnLightAndDarkDesktops_data();
+    void readableOnLightAndDarkDesktops();
     void minimisedComesBack();
     void closes_data();
     void closes();
@@ -181,6 +185,36 @@ void tst_frmProperties::valuesOnTheirCaptionsBaseline()
         QVERIFY2(qAbs(baseline(c) - baseline(v)) <= 1,
                  qPrintable(u"%1: %2 against %3"_s.arg(value).arg(baseline(v)).arg(baseline(c))));
     }
+}
+
+void tst_frmProperties::readableOnLightAndDarkDesktops_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light theme") << false;
+    QTest::newRow("dark theme") << true;
+}
+
+// Every caption and value keeps dark text on the dialog's white (WCAG AA: 4.5:1), and
+// the large grey title 3:1, whatever the desktop's theme.
+void tst_frmProperties::readableOnLightAndDarkDesktops()
+{
+    QFETCH(bool, dark);
+    const Looks::AppPalette theme(dark ? Looks::darkPalette() : QApplication::style()->standardPalette());
+    frmProperties dialog(nullptr, PropertiesInfo{u"app.ini"_s, u"/tmp/cfg/app.ini"_s, u"3个"_s,
+                                                 u"7个"_s, u"文件保存到硬盘"_s});
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QImage shot = dialog.grab().toImage();
+    const QStringList texts = {u"Label3"_s, u"lblPath"_s, u"Label1"_s, u"lblSections"_s, u"Label2"_s,
+                               u"lblKeys"_s, u"Label4"_s, u"lblStatus"_s, u"cmdOK"_s};
+    for (const QString &name : texts) {
+        // Inside a button's frame: its edge is no text.
+        const QWidget *w = dialog.findChild<QWidget *>(name);
+        const QRect area = name == u"cmdOK"_s ? w->geometry().adjusted(4, 4, -4, -4) : w->geometry();
+        const double ratio = Looks::inkContrast(shot, area);
+        QVERIFY2(ratio >= 4.5, qPrintable(u"%1: %2:1"_s.arg(name).arg(ratio, 0, 'f', 2)));
+    }
+    QVERIFY(Looks::inkContrast(shot, dialog.findChild<QWidget *>(u"lblApp"_s)->geometry()) >= 3);
 }
 
 void tst_frmProperties::minimisedComesBack()
