@@ -5,8 +5,10 @@
 #include <QString>
 #include <QStringList>
 
-// The command line: "tarnwick [FILE]", with --help and --version. An unknown option or
-// a second file is an error (exit code 2). Qt's own options (-platform, -style and the
+// The command line: "tarnwick [FILE]", with --help and --version. FILE may be a file:
+// URL, as file managers hand them over (file:///path, file://localhost/path); one
+// naming another machine's file is an error. An unknown option or a second file is an
+// error too (exit code 2). Qt's own options (-platform, -style and the
 // like) are accepted and left to QApplication. Texts come out in the user interface's
 // language once Qt's Chinese translations are installed.
 struct StartOptions

@@ -254,10 +254,7 @@ void frmINI::dropEvent(QDropEvent *event)
     // keep the dragging program waiting.
     const QUrl &url = urls.constFirst();
     const QString path = QDir::toNativeSeparators(url.toLocalFile());
-    // The URL keeps the name's bytes percent-encoded; its text has lost any that were
-    // not valid in the system's encoding.
-    const bool intact =
-        fileNameBytesSurvive(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+    const bool intact = urlNameBytesSurvive(url);
     QMetaObject::invokeMethod(this, [this, path, intact] { openPath(path, intact); },
                               Qt::QueuedConnection);
 }

@@ -129,7 +129,8 @@ frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
     ok->setObjectName(u"cmdOK"_s);
     ok->setGeometry(modApp::twipsRect(2400, 3600, 1095, 375));
     ok->setFont(modApp::dialogButtonFont());
-    ok->setAutoDefault(false);
+    // Enter presses the button that has the focus, as on every desktop.
+    ok->setAutoDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     ok->setFocus();
 

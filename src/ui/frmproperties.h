@@ -11,7 +11,8 @@ class QLabel;
 // texts it is given and changes nothing. The dialog keeps its designed size: labels take
 // the width of their text on one line, and a title or value too long for the dialog is
 // cut in the middle with "…", its whole text in the label's tooltip. Each value sits on
-// its caption's baseline. OK and the close box close it.
+// its caption's baseline. OK (clicked, or Enter or Space while it has the focus) and the
+// close box close it.
 class frmProperties : public QDialog
 {
     Q_OBJECT

@@ -231,14 +231,17 @@ void tst_frmProperties::minimisedComesBack()
 
 void tst_frmProperties::closes_data()
 {
-    QTest::addColumn<bool>("useCloseBox");
-    QTest::newRow("OK") << false;
-    QTest::newRow("close box") << true;
+    QTest::addColumn<QString>("how");
+    QTest::newRow("OK") << u"click"_s;
+    QTest::newRow("close box") << u"close"_s;
+    // The button has the focus from the start.
+    QTest::newRow("Enter") << u"enter"_s;
+    QTest::newRow("keypad Enter") << u"keypad"_s;
 }
 
 void tst_frmProperties::closes()
 {
-    QFETCH(bool, useCloseBox);
+    QFETCH(QString, how);
 
     frmProperties dialog(nullptr, PropertiesInfo{});
     bool answered = false;
@@ -246,12 +249,17 @@ void tst_frmProperties::closes()
         QWidget *modal = QApplication::activeModalWidget();
         QVERIFY(modal);
         answered = true;
-        if (useCloseBox)
+        auto *ok = modal->findChild<QPushButton *>(u"cmdOK"_s);
+        if (how == u"close"_s)
             modal->close();
-        else
-            modal->findChild<QPushButton *>(u"cmdOK"_s)->click();
+        else if (how == u"click"_s)
+            ok->click();
+        else if (QTest::qWaitFor([ok] { return ok->hasFocus(); }))
+            QTest::keyClick(ok, how == u"enter"_s ? Qt::Key_Return : Qt::Key_Enter,
+                            how == u"enter"_s ? Qt::NoModifier : Qt::KeypadModifier);
     });
-    dialog.exec();
+    QTimer::singleShot(5000, &dialog, &QDialog::reject); // rather than hang
+    QCOMPARE(dialog.exec(), how == u"close"_s ? int(QDialog::Rejected) : int(QDialog::Accepted));
     QVERIFY(answered);
     QVERIFY(!dialog.isVisible());
 }
