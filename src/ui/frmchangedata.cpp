@@ -20,8 +20,6 @@
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
-using modApp::twips;
-using modApp::twipsRect;
 
 namespace {
 
@@ -44,7 +42,7 @@ frmChangeData::frmChangeData(QWidget *owner, const ValueEditRequest &request,
                              FileDialogState &dialogs,
                              std::function<bool(FileDialogState &)> showOpenDialog)
     : m_dialogs(dialogs), m_showOpenDialog(std::move(showOpenDialog)),
-      m_valueKind(request.EditValueKind)
+      m_valueKind(request.EditValueKind), m_scale(modApp::fontScale(font()))
 {
     setObjectName(u"frmChangeData"_s);
     modApp::prepareDialog(this, owner, u"查看/修改数值"_s, QSize(twips(5775), twips(3135)));
@@ -100,8 +98,8 @@ void frmChangeData::createControls()
         button->setAutoDefault(false);
         button->setDefault(false);
     }
-    m_cmdOK->setFont(modApp::dialogButtonFont());
-    m_cmdCancel->setFont(modApp::dialogButtonFont());
+    m_cmdOK->setFont(modApp::dialogButtonFont(m_scale));
+    m_cmdCancel->setFont(modApp::dialogButtonFont(m_scale));
 
     setTabOrder(m_txtData, m_txtName);
     setTabOrder(m_txtName, m_cmbBoolean);

@@ -11,7 +11,6 @@
 #include <QTextLayout>
 
 using namespace Qt::StringLiterals;
-using modApp::twips;
 
 namespace {
 
@@ -70,6 +69,7 @@ void elideToWidth(QLabel *label, int width)
 } // namespace
 
 frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
+    : m_scale(modApp::fontScale(font()))
 {
     // The picture and the title's shadow are not read out.
     Decoration::leaveOutOf(*this);
@@ -78,12 +78,12 @@ frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
 
     auto *image = new QLabel(this);
     image->setObjectName(u"Image1"_s);
-    image->setGeometry(twips(240), twips(600), 42, 47);
-    image->setPixmap(QIcon(u":/icons/properties.svg"_s).pixmap(QSize(42, 47)));
+    image->setGeometry(twips(240), twips(600), twips(630), twips(705)); // 42 by 47 pixels
+    image->setPixmap(QIcon(u":/icons/properties.svg"_s).pixmap(image->size()));
     Decoration::mark(image);
 
     QFont titleFont(u"Arial"_s);
-    titleFont.setPointSizeF(21.75);
+    titleFont.setPointSizeF(21.75 * m_scale);
     titleFont.setBold(true);
     // The shadow is made first so that the grey title, made after it, lies on top.
     // Texts too long for the dialog's designed width are cut in the middle rather than
@@ -127,8 +127,8 @@ frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
 
     auto *ok = new QPushButton(u"确定"_s, this);
     ok->setObjectName(u"cmdOK"_s);
-    ok->setGeometry(modApp::twipsRect(2400, 3600, 1095, 375));
-    ok->setFont(modApp::dialogButtonFont());
+    ok->setGeometry(modApp::twipsRect(2400, 3600, 1095, 375, m_scale));
+    ok->setFont(modApp::dialogButtonFont(m_scale));
     // Enter presses the button that has the focus, as on every desktop.
     ok->setAutoDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

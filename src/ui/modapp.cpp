@@ -3,10 +3,13 @@
 #include <QDialog>
 #include <QEvent>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
 #include <QWidget>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -119,11 +122,18 @@ void centreOnScreen(QWidget *window, QWidget *owner)
     window->move(frame.topLeft());
 }
 
-QFont dialogButtonFont()
+double fontScale(const QFont &font)
+{
+    QFont drawnFor(font);
+    drawnFor.setPixelSize(12);
+    return std::max(1.0, QFontMetricsF(font).height() / QFontMetricsF(drawnFor).height());
+}
+
+QFont dialogButtonFont(double scale)
 {
     QFont font;
     font.setFamilies({u"宋体"_s, u"SimSun"_s, u"NSimSun"_s});
-    font.setPointSize(9);
+    font.setPointSizeF(9 * scale);
     font.setWeight(QFont::Normal);
     return font;
 }

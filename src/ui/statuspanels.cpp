@@ -12,14 +12,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QLabel *makePanel(QStatusBar *bar, const QString &name, const QString &text, int width,
-                  int minimumWidth)
+QLabel *makePanel(QStatusBar *bar, const QString &name, const QString &text, int minimumWidth)
 {
     auto *panel = new QLabel(text, bar);
     panel->setObjectName(name);
     panel->setMinimumWidth(minimumWidth);
-    if (width == minimumWidth)
-        panel->setFixedWidth(width);
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);
     return panel;
@@ -31,11 +28,11 @@ StatusPanels::StatusPanels(QStatusBar *bar, IniDocument &doc)
     : QObject(bar), m_doc(doc), m_locks(new LockKeyState)
 {
     // Twips to pixels at 96 dpi: 4740 → 316, 1440 → 96, 600 → 40.
-    m_path = makePanel(bar, u"sbBarPath"_s, {}, 316, 96);
-    m_count = makePanel(bar, u"sbBarCount"_s, {}, 96, 96);
-    m_num = makePanel(bar, u"sbBarNum"_s, u"NUM"_s, 40, 40);
-    m_caps = makePanel(bar, u"sbBarCaps"_s, u"CAPS"_s, 40, 40);
-    m_scroll = makePanel(bar, u"sbBarScroll"_s, u"SCRL"_s, 40, 40);
+    m_path = makePanel(bar, u"sbBarPath"_s, {}, 96);
+    m_count = makePanel(bar, u"sbBarCount"_s, {}, 96);
+    m_num = makePanel(bar, u"sbBarNum"_s, u"NUM"_s, 40);
+    m_caps = makePanel(bar, u"sbBarCaps"_s, u"CAPS"_s, 40);
+    m_scroll = makePanel(bar, u"sbBarScroll"_s, u"SCRL"_s, 40);
     for (QLabel *lock : {m_num, m_caps, m_scroll})
         lock->setAlignment(Qt::AlignCenter);
     m_num->setAccessibleName(u"数字锁定键"_s);

@@ -69,6 +69,8 @@ private slots:
     void controlsForKind();
     void readableOnLightAndDarkDesktops_data();
     void readableOnLightAndDarkDesktops();
+    void growsWithTheFont_data();
+    void growsWithTheFont();
     void typing_data();
     void typing();
     void inputMethod_data();
@@ -212,6 +214,51 @@ void tst_frmChangeData::readableOnLightAndDarkDesktops()
         const int edge = name.startsWith(u"Label"_s) ? 0 : 3;
         const double ratio = Looks::inkContrast(shot, w->geometry().adjusted(edge, edge, -edge, -edge));
         QVERIFY2(ratio >= 4.5, qPrintable(u"%1: %2:1"_s.arg(name).arg(ratio, 0, 'f', 2)));
+    }
+}
+
+void tst_frmChangeData::growsWithTheFont_data()
+{
+    QTest::addColumn<qreal>("points"); // the desktop's font
+    QTest::addColumn<int>("kind");     // a path shows "...", a boolean the choice list
+    for (const qreal points : {9.0, 12.0, 16.0}) {
+        QTest::addRow("%g pt, path", points) << points << 4;
+        QTest::addRow("%g pt, boolean", points) << points << 2;
+    }
+}
+
+// At the default font the dialog has its designed size; with a larger one every control
+// grows to hold its text (its sizeHint), inside the dialog, none over another.
+void tst_frmChangeData::growsWithTheFont()
+{
+    QFETCH(qreal, points);
+    QFETCH(int, kind);
+    const Looks::AppFont font(points);
+    Editor e(kind, kind == 2 ? u"False"_s : u"C:\\Windows\\win.ini"_s);
+    e.dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e.dialog));
+    if (points == 9)
+        QCOMPARE(e.dialog.size(), QSize(385, 209));
+    QList<QWidget *> shown;
+    for (QWidget *w : e.dialog.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (w->isVisible())
+            shown << w;
+    }
+    QCOMPARE(shown.size(), kind == 2 ? 6 : 7);
+    for (const QWidget *w : shown) {
+        const QString name = w->objectName();
+        QVERIFY2(e.dialog.rect().contains(w->geometry()), qPrintable(name));
+        if (points > 9) {
+            QVERIFY2(w->width() >= w->sizeHint().width() && w->height() >= w->sizeHint().height(),
+                     qPrintable(u"%1: %2x%3 for %4x%5"_s.arg(name).arg(w->width()).arg(w->height())
+                                    .arg(w->sizeHint().width()).arg(w->sizeHint().height())));
+        }
+        // The text box and "..." overlap by their edge lines, by design (15 twips).
+        for (const QWidget *other : shown) {
+            const QRect both = w->geometry() & other->geometry();
+            QVERIFY2(w == other || both.width() <= 2 || both.height() <= 2,
+                     qPrintable(name + u" over "_s + other->objectName()));
+        }
     }
 }
 

@@ -70,6 +70,7 @@ private slots:
     void statusBarToggle();
     void readableAndFocusShown_data();
     void readableAndFocusShown();
+    void statusPanelsInNarrowWindow_data();
     void statusPanelsInNarrowWindow();
     void toolTipsOnCutCells();
     void tarnBlogOpensUserGuide();
@@ -427,10 +428,23 @@ void TestFrmIni::shortcuts()
     }
 }
 
+void TestFrmIni::statusPanelsInNarrowWindow_data()
+{
+    QTest::addColumn<qreal>("points"); // the desktop's font
+    QTest::newRow("9 pt") << 9.0;
+    QTest::newRow("12 pt") << 12.0;
+    QTest::newRow("16 pt") << 16.0;
+}
+
 void TestFrmIni::statusPanelsInNarrowWindow()
 {
+    QFETCH(qreal, points);
+    const Looks::AppFont font(points);
+    // Made under the font: a test runs no event loop to hand it to the widgets there are.
+    m_window.reset();
+    m_window = WindowDriver::openWindow(dataFile(u"properties-three-sections.ini"_s));
+    QVERIFY(m_window);
     frmINI &w = *m_window;
-    QVERIFY(w.openPath(dataFile(u"properties-three-sections.ini"_s)));
     const QStringList names = {u"sbBarPath"_s, u"sbBarCount"_s, u"sbBarNum"_s, u"sbBarCaps"_s,
                                u"sbBarScroll"_s};
     const QList<int> minimum = {96, 96, 40, 40, 40};
@@ -442,8 +456,14 @@ void TestFrmIni::statusPanelsInNarrowWindow()
         for (qsizetype i = 0; i < names.size(); ++i) {
             auto *panel = child<QLabel>(w, names[i]);
             const QRect place(panel->mapTo(bar, QPoint()), panel->size());
-            // Each panel whole, after the one before it: nothing drawn over another.
+            // Each panel whole, after the one before it: nothing drawn over another. Only
+            // the path may be cut; the others are as wide as their texts.
             QVERIFY2(panel->width() >= minimum[i], qPrintable(names[i]));
+            if (i > 0)
+                QVERIFY2(panel->width() >= panel->sizeHint().width(),
+                         qPrintable(u"%1: %2 for %3"_s.arg(names[i]).arg(panel->width()).arg(panel->sizeHint().width())));
+            if (points == 9 && i > 1)
+                QCOMPARE(panel->width(), 40); // the design's width at the default font
             QVERIFY2(place.left() > right, qPrintable(u"%1 at %2"_s.arg(names[i]).arg(width)));
             right = place.right();
         }

@@ -25,6 +25,8 @@ private slots:
     void valuesOnTheirCaptionsBaseline();
     void readableOnLightAndDarkDesktops_data();
     void readableOnLightAndDarkDesktops();
+    void growsWithTheFont_data();
+    void growsWithTheFont();
     void minimisedComesBack();
     void closes_data();
     void closes();
@@ -215,6 +217,44 @@ void tst_frmProperties::readableOnLightAndDarkDesktops()
         QVERIFY2(ratio >= 4.5, qPrintable(u"%1: %2:1"_s.arg(name).arg(ratio, 0, 'f', 2)));
     }
     QVERIFY(Looks::inkContrast(shot, dialog.findChild<QWidget *>(u"lblApp"_s)->geometry()) >= 3);
+}
+
+void tst_frmProperties::growsWithTheFont_data()
+{
+    QTest::addColumn<qreal>("points"); // the desktop's font
+    QTest::newRow("9 pt") << 9.0;
+    QTest::newRow("12 pt") << 12.0;
+    QTest::newRow("16 pt") << 16.0;
+}
+
+// At the default font the dialog has its designed size; with a larger one it grows so
+// that every text and the button hold their text (their sizeHint), inside the dialog,
+// none over another (but the shadow under the title).
+void tst_frmProperties::growsWithTheFont()
+{
+    QFETCH(qreal, points);
+    const Looks::AppFont font(points);
+    frmProperties dialog(nullptr, PropertiesInfo{u"app.ini"_s, u"/tmp/cfg/app.ini"_s, u"3个"_s,
+                                                 u"7个"_s, u"文件保存到硬盘"_s});
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    if (points == 9)
+        QCOMPARE(dialog.size(), QSize(481, 288));
+    QList<QWidget *> parts = dialog.findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    parts.removeOne(dialog.findChild<QWidget *>(u"lblShadow"_s));
+    QCOMPARE(parts.size(), 13);
+    for (const QWidget *w : std::as_const(parts)) {
+        const QString name = w->objectName();
+        QVERIFY2(dialog.rect().contains(w->geometry()), qPrintable(name));
+        if (points > 9 && (qobject_cast<const QLabel *>(w) || qobject_cast<const QPushButton *>(w))) {
+            QVERIFY2(w->width() >= w->sizeHint().width() && w->height() >= w->sizeHint().height(),
+                     qPrintable(u"%1: %2x%3 for %4x%5"_s.arg(name).arg(w->width()).arg(w->height())
+                                    .arg(w->sizeHint().width()).arg(w->sizeHint().height())));
+        }
+        for (const QWidget *other : std::as_const(parts))
+            QVERIFY2(w == other || !w->geometry().intersects(other->geometry()),
+                     qPrintable(name + u" over "_s + other->objectName()));
+    }
 }
 
 void tst_frmProperties::minimisedComesBack()
