@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QAbstractItemView>
 
 #include <algorithm>
 
@@ -80,6 +81,8 @@ void frmChangeData::createControls()
     m_cmbBoolean = new QComboBox(this);
     m_cmbBoolean->setObjectName(u"cmbBoolean"_s);
     m_cmbBoolean->setGeometry(twipsRect(240, 1800, 1455, 300));
+    // Its list opens in a window of its own, which would take the desktop's colours.
+    m_cmbBoolean->view()->setPalette(palette());
 
     m_cmdBrowse = new QPushButton(u"..."_s, this);
     m_cmdBrowse->setObjectName(u"cmdBrowse"_s);

@@ -2,6 +2,7 @@
 #include "looks.h"
 
 #include <QAccessible>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -215,6 +216,21 @@ void tst_frmChangeData::readableOnLightAndDarkDesktops()
         const double ratio = Looks::inkContrast(shot, w->geometry().adjusted(edge, edge, -edge, -edge));
         QVERIFY2(ratio >= 4.5, qPrintable(u"%1: %2:1"_s.arg(name).arg(ratio, 0, 'f', 2)));
     }
+    if (kind != 2)
+        return;
+    // The choice list opens in a window of its own, in the dialog's colours: "True"
+    // chosen, "False" on white.
+    e.cmbBoolean()->showPopup();
+    QAbstractItemView *list = e.cmbBoolean()->view();
+    QTRY_VERIFY(list->isVisible());
+    const QImage choices = list->viewport()->grab().toImage();
+    for (int row : {0, 1}) {
+        const QRect place = list->visualRect(list->model()->index(row, 0)) & choices.rect();
+        QCOMPARE(choices.pixelColor(place.right() - 2, place.center().y()),
+                 row == 0 ? e.dialog.palette().color(QPalette::Highlight) : QColor(Qt::white));
+        QVERIFY(Looks::inkContrast(choices, place) >= 4.5);
+    }
+    e.cmbBoolean()->hidePopup();
 }
 
 void tst_frmChangeData::growsWithTheFont_data()
