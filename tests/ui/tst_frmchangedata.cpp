@@ -13,7 +13,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
-#include <QStyle>
 #include <QTest>
 #include <QTimer>
 
@@ -200,7 +199,7 @@ void tst_frmChangeData::readableOnLightAndDarkDesktops()
 {
     QFETCH(bool, dark);
     QFETCH(int, kind);
-    const Looks::AppPalette theme(dark ? Looks::darkPalette() : QApplication::style()->standardPalette());
+    const Looks::Theme theme(dark);
     Editor e(kind, kind == 2 ? u"True"_s : u"C:\\Windows\\win.ini"_s, u"名称"_s);
     e.dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&e.dialog));
@@ -237,7 +236,7 @@ void tst_frmChangeData::growsWithTheFont_data()
 {
     QTest::addColumn<qreal>("points"); // the desktop's font
     QTest::addColumn<int>("kind");     // a path shows "...", a boolean the choice list
-    for (const qreal points : {9.0, 12.0, 16.0}) {
+    for (const qreal points : Looks::fontSizes()) {
         QTest::addRow("%g pt, path", points) << points << 4;
         QTest::addRow("%g pt, boolean", points) << points << 2;
     }

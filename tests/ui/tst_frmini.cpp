@@ -27,7 +27,6 @@
 #include <QMimeData>
 #include <QScopeGuard>
 #include <QStatusBar>
-#include <QStyle>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -287,7 +286,7 @@ void TestFrmIni::readableAndFocusShown()
 {
     QFETCH(bool, dark);
     QFETCH(QString, focused);
-    const Looks::AppPalette theme(dark ? Looks::darkPalette() : QApplication::style()->standardPalette());
+    const Looks::Theme theme(dark);
     // A window made under the theme: a test runs no event loop, and Qt hands a new
     // palette to the widgets there are only once one runs.
     m_window.reset();
@@ -431,9 +430,8 @@ void TestFrmIni::shortcuts()
 void TestFrmIni::statusPanelsInNarrowWindow_data()
 {
     QTest::addColumn<qreal>("points"); // the desktop's font
-    QTest::newRow("9 pt") << 9.0;
-    QTest::newRow("12 pt") << 12.0;
-    QTest::newRow("16 pt") << 16.0;
+    for (const qreal points : Looks::fontSizes())
+        QTest::addRow("%g pt", points) << points;
 }
 
 void TestFrmIni::statusPanelsInNarrowWindow()

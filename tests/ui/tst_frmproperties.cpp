@@ -5,12 +5,19 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 #include <QTest>
 #include <QTextLayout>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+// A file read from disk: a Latin path beside Chinese captions and values.
+PropertiesInfo fileOnDisk()
+{
+    return {u"app.ini"_s, u"/tmp/cfg/app.ini"_s, u"3个"_s, u"7个"_s, u"文件保存到硬盘"_s};
+}
+} // namespace
 
 class tst_frmProperties : public QObject
 {
@@ -166,8 +173,7 @@ void tst_frmProperties::longTextsCutInTheMiddle()
 void tst_frmProperties::valuesOnTheirCaptionsBaseline()
 {
     // A Latin path and a Chinese caption come from fonts of different ascent.
-    frmProperties dialog(nullptr, PropertiesInfo{u"app.ini"_s, u"/tmp/cfg/app.ini"_s, u"3个"_s,
-                                                 u"7个"_s, u"文件保存到硬盘"_s});
+    frmProperties dialog(nullptr, fileOnDisk());
     const QList<std::pair<QString, QString>> pairs = {{u"Label3"_s, u"lblPath"_s},
                                                       {u"Label1"_s, u"lblSections"_s},
                                                       {u"Label2"_s, u"lblKeys"_s},
@@ -201,9 +207,8 @@ void tst_frmProperties::readableOnLightAndDarkDesktops_data()
 void tst_frmProperties::readableOnLightAndDarkDesktops()
 {
     QFETCH(bool, dark);
-    const Looks::AppPalette theme(dark ? Looks::darkPalette() : QApplication::style()->standardPalette());
-    frmProperties dialog(nullptr, PropertiesInfo{u"app.ini"_s, u"/tmp/cfg/app.ini"_s, u"3个"_s,
-                                                 u"7个"_s, u"文件保存到硬盘"_s});
+    const Looks::Theme theme(dark);
+    frmProperties dialog(nullptr, fileOnDisk());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     const QImage shot = dialog.grab().toImage();
@@ -222,9 +227,8 @@ void tst_frmProperties::readableOnLightAndDarkDesktops()
 void tst_frmProperties::growsWithTheFont_data()
 {
     QTest::addColumn<qreal>("points"); // the desktop's font
-    QTest::newRow("9 pt") << 9.0;
-    QTest::newRow("12 pt") << 12.0;
-    QTest::newRow("16 pt") << 16.0;
+    for (const qreal points : Looks::fontSizes())
+        QTest::addRow("%g pt", points) << points;
 }
 
 // At the default font the dialog has its designed size; with a larger one it grows so
@@ -234,8 +238,7 @@ void tst_frmProperties::growsWithTheFont()
 {
     QFETCH(qreal, points);
     const Looks::AppFont font(points);
-    frmProperties dialog(nullptr, PropertiesInfo{u"app.ini"_s, u"/tmp/cfg/app.ini"_s, u"3个"_s,
-                                                 u"7个"_s, u"文件保存到硬盘"_s});
+    frmProperties dialog(nullptr, fileOnDisk());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     if (points == 9)

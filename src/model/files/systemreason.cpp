@@ -6,9 +6,6 @@
 #include <cerrno>
 
 #ifdef Q_OS_WIN
-#  ifndef NOMINMAX
-#    define NOMINMAX
-#  endif
 #  include <windows.h>
 #endif
 

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QImage>
 #include <QRect>
+#include <QStyle>
 
 #include <algorithm>
 #include <cmath>
@@ -67,12 +68,17 @@ double inkContrast(const QImage &image, const QRect &area)
     return best;
 }
 
-AppPalette::AppPalette(const QPalette &palette) : m_before(QApplication::palette())
+QList<qreal> fontSizes()
 {
-    QApplication::setPalette(palette);
+    return {9, 12, 16};
 }
 
-AppPalette::~AppPalette()
+Theme::Theme(bool dark) : m_before(QApplication::palette())
+{
+    QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
+}
+
+Theme::~Theme()
 {
     QApplication::setPalette(m_before);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QList>
 #include <QPalette>
 
 class QColor;
@@ -23,14 +24,18 @@ double contrast(const QColor &a, const QColor &b);
 // colour (a text drawn in the colour of its background, or none at all).
 double inkContrast(const QImage &image, const QRect &area);
 
-// Gives the application a palette or a font for as long as it lives, and puts back the
-// one it had before.
-class AppPalette
+// The desktop font sizes the dialogs and the status bar are tried at, in points: the
+// default the design was drawn for, then two larger ones.
+QList<qreal> fontSizes();
+
+// Gives the application the dark theme's palette, or the style's own light one, or a
+// font, for as long as it lives, and puts back the one it had before.
+class Theme
 {
 public:
-    explicit AppPalette(const QPalette &palette);
-    ~AppPalette();
-    Q_DISABLE_COPY_MOVE(AppPalette)
+    explicit Theme(bool dark);
+    ~Theme();
+    Q_DISABLE_COPY_MOVE(Theme)
 
 private:
     QPalette m_before;
