@@ -8,6 +8,8 @@
 //   - File, Save of W1 in place;
 //   - a click on a section holding a key whose name and data are 30 MB each, and a
 //     resize of the window showing it (targets 50 and 20 ms);
+//   - the in-place editors and the value editor on a name or data of 128 K, 512 K, 1 M
+//     and 4 M characters: opened, and one key typed (targets 300 and 100 ms up to 1 M);
 //   - the peak resident memory of a fresh process that opens W1 in the window.
 // Usage: bench_program [folder]; the workload files are generated there (default: a
 // temporary folder) unless present, so runs time the same bytes. Offscreen by default.
@@ -293,6 +295,19 @@ int longTextRows(const QString &dir)
     row("click a section with a 30 MB key, painted", "30MB", times.click, u"target 50 ms"_s);
     row("longest event after that click", "30MB", times.longest);
     row("resize the window showing it, painted", "30MB", times.resize, u"target 20 ms"_s);
+    const std::pair<qsizetype, const char *> sizes[] = {
+        {128 * 1024, "128K"}, {512 * 1024, "512K"}, {1024 * 1024, "1M"}, {4 * 1024 * 1024, "4M"}};
+    for (const auto &[length, name] : sizes) {
+        const EditorTimes e = timeEditors(*app(), dir, length);
+        const QString open = length <= 1024 * 1024 ? u"target 300 ms"_s : QString();
+        const QString key = length <= 1024 * 1024 ? u"target 100 ms"_s : QString();
+        row("rename a section in place, editor painted", name, e.treeOpen, open);
+        row("  one key typed in it, painted", name, e.treeKey, key);
+        row("rename a key in place, editor painted", name, e.listOpen, open);
+        row("  one key typed in it, painted", name, e.listKey, key);
+        row("value editor opened, painted", name, e.dialogOpen, open);
+        row("  one key typed in its data, painted", name, e.dialogKey, key);
+    }
     return 0;
 }
 

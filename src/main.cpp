@@ -42,6 +42,6 @@ int main(int argc, char *argv[])
     // A full path, so that Save and Properties name the file wherever it was given from.
     if (!options.file.isEmpty())
         window.openPath(QDir::toNativeSeparators(QFileInfo(options.file).absoluteFilePath()),
-                        options.fileNameBytesSurvive);
+                        options.fileNameBytesSurvive, options.encoding);
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "startoptions.h"
 
 #include "filenamecheck.h"
+#include "inifile.h"
 #include "tarnwickversion.h"
 
 #include <QCommandLineParser>
@@ -35,11 +36,12 @@ void takeFileUrl(StartOptions &options, const QString &program)
     if (url.host().compare(u"localhost"_s, Qt::CaseInsensitive) == 0)
         url.setHost(QString());
     if (!url.isValid() || !url.isLocalFile() || !url.host().isEmpty() || url.path().isEmpty()) {
+        const QString given = options.file;
+        options = StartOptions();
         options.action = StartOptions::Action::Error;
         options.exitCode = 2;
         options.message = u"%1: 只能打开本机上的文件，\"%2\" 不是。\n请运行 \"%1 --help\" 查看用法。\n"_s.arg(
-            program, options.file);
-        options.file.clear();
+            program, given);
         return;
     }
     options.file = url.toLocalFile();
@@ -62,6 +64,11 @@ StartOptions StartOptions::parse(const QStringList &arguments,
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(u"文件"_s, u"启动时打开的 INI 文件"_s, u"[文件]"_s);
+    const QCommandLineOption encoding(u"encoding"_s,
+                                      u"用指定的编码打开文件并按它保存，不再自动判断。可用的编码：%1"_s.arg(
+                                              EncodingNames().join(u", "_s)),
+                                      u"编码"_s);
+    parser.addOption(encoding);
     // Qt's own options ("-platform offscreen", "-style fusion") are taken out by
     // QApplication; known here as well, so that the arguments can be judged before it
     // exists and a value such as "offscreen" does not count as a second file.
@@ -100,6 +107,22 @@ StartOptions StartOptions::parse(const QStringList &arguments,
     }
     if (!files.isEmpty())
         options.file = files.constFirst();
+    if (parser.isSet(encoding)) {
+        const QString name = parser.value(encoding);
+        options.encoding = EncodingNamed(name);
+        if (!options.encoding || options.file.isEmpty()) {
+            const bool known = options.encoding.has_value();
+            options = StartOptions();
+            options.action = Action::Error;
+            options.exitCode = 2;
+            options.message = !known
+                                   ? u"%1: 不认识编码“%2”。可用的编码：%3\n"_s.arg(program, name,
+                                                                                EncodingNames().join(u", "_s))
+                                   : u"%1: --encoding 需要同时给出要打开的文件。\n"_s.arg(program);
+            options.message += u"请运行 \"%1 --help\" 查看用法。\n"_s.arg(program);
+            return options;
+        }
+    }
     // Bytes that are not valid in the system's encoding are gone from the text; only
     // the argument as the system gave it still shows them.
     for (const QByteArray &native : nativeArguments) {

@@ -5,10 +5,15 @@
 #include <QString>
 #include <QStringList>
 
-// The command line: "tarnwick [FILE]", with --help and --version. FILE may be a file:
-// URL, as file managers hand them over (file:///path, file://localhost/path); one
-// naming another machine's file is an error. An unknown option or a second file is an
-// error too (exit code 2). Qt's own options (-platform, -style and the
+#include "textencoding.h"
+
+#include <optional>
+
+// The command line: "tarnwick [--encoding NAME] [FILE]", with --help and --version. FILE
+// may be a file: URL, as file managers hand them over (file:///path,
+// file://localhost/path). An unknown option, a second file, an encoding this program does
+// not know or one given without a file, or a URL naming another machine's file is an
+// error (exit code 2). Qt's own options (-platform, -style and the
 // like) are accepted and left to QApplication. Texts come out in the user interface's
 // language once Qt's Chinese translations are installed.
 struct StartOptions
@@ -17,6 +22,8 @@ struct StartOptions
 
     Action action = Action::Run;
     QString file;     // the file to open at start, empty for none
+    // The encoding to read (and save) the file in, instead of the one worked out from it.
+    std::optional<TextEncoding> encoding;
     // False when the file's name, as the system gave it, holds bytes that are not valid
     // in the system's encoding: file then names another file or none.
     bool fileNameBytesSurvive = true;

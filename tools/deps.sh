@@ -8,7 +8,7 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-translations-l10n
-          qt6-qpa-plugins libgl-dev libicu-dev fonts-noto-cjk file)
+          qt6-qpa-plugins libgl-dev libicu-dev libuchardet-dev fonts-noto-cjk file)
 for group in "$@"; do
   case "$group" in
     bench) packages+=(libinih-dev libsimpleini-dev python3) ;;

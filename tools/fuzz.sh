@@ -40,7 +40,7 @@ for target in "${targets[@]}"; do
     corpus="$build/corpus/$target"
     mkdir -p "$corpus"
     echo "== fuzz_$target for ${seconds}s"
-    if ! "$build/fuzz/fuzz_$target" "$corpus" "$seeds" "$here/tests/data/read" "$here/tests/data/roundtrip" "$here/tests/data/escapes" -dict="$here/fuzz/ini.dict" \
+    if ! "$build/fuzz/fuzz_$target" "$corpus" "$seeds" "$here/tests/data/read" "$here/tests/data/roundtrip" "$here/tests/data/escapes" "$here/tests/data/encodings" -dict="$here/fuzz/ini.dict" \
             -max_len="${FUZZ_MAX_LEN:-20000}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
             -artifact_prefix="$build/crash-$target-" -print_final_stats=1 2>"$build/fuzz_$target.log"; then
         status=1

@@ -24,6 +24,7 @@ struct PropertiesInfo
     QString sections; // count followed by "个"
     QString keys;     // count followed by "个"
     QString status;   // "配置设置文件" or "文件保存到硬盘"
+    QString encoding; // the encoding the file was read in (a new one is saved in): "GB18030", "UTF-8（带 BOM）"
 };
 
 // What the commands need from the windowing system. The main window implements it with

@@ -92,12 +92,12 @@ void FileCommands::mnuViewProperties_Click()
     m_host.showProperties(buildPropertiesInfo(m_doc));
 }
 
-bool FileCommands::openPath(const QString &path, bool nameBytesSurvive)
+bool FileCommands::openPath(const QString &path, bool nameBytesSurvive, std::optional<TextEncoding> encoding)
 {
     // read() judges the text; whether the system's bytes survived is known only here.
     if (!nameBytesSurvive)
         return nameReachesFile(path, readFailureText(), false);
-    return read(path) != ReadResult::Failed;
+    return read(path, encoding) != ReadResult::Failed;
 }
 
 bool FileCommands::nameReachesFile(const QString &path, const QString &failureText,
@@ -109,12 +109,13 @@ bool FileCommands::nameReachesFile(const QString &path, const QString &failureTe
     return false;
 }
 
-ReadResult FileCommands::read(const QString &path)
+ReadResult FileCommands::read(const QString &path, std::optional<TextEncoding> encoding)
 {
     if (!nameReachesFile(path, readFailureText()))
         return ReadResult::Failed;
     QString error;
-    const ReadResult result = m_host.whileBusy([&] { return ReadIniFile(m_doc, path, &error); });
+    const ReadResult result =
+        m_host.whileBusy([&] { return ReadIniFile(m_doc, path, &error, encoding); });
     // A missing file leaves an empty document of that name, which Save creates later;
     // the callers keep the dialog's name as they do after any read that did not complete.
     if (result == ReadResult::Failed)

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "textencoding.h"
+
+#include <optional>
+
 #include <QString>
 
 class CommandHost;
@@ -49,12 +53,14 @@ public:
     // nameBytesSurvive tells whether the name as the system gave it survived the
     // decoding into path (see fileNameBytesSurvive); if not, it is refused like any
     // name that does not reach its file. Returns false when the file exists but could
-    // not be read, or the name was refused (both already reported).
-    bool openPath(const QString &path, bool nameBytesSurvive = true);
+    // not be read, or the name was refused (both already reported). With an encoding
+    // given, the file is read in it (and saved back in it).
+    bool openPath(const QString &path, bool nameBytesSurvive = true,
+                  std::optional<TextEncoding> encoding = std::nullopt);
 
 private:
     // Reads path into the document; reports a file that exists but cannot be read.
-    ReadResult read(const QString &path);
+    ReadResult read(const QString &path, std::optional<TextEncoding> encoding = std::nullopt);
     bool write(const QString &path, ReadBack *readBack = nullptr);
     // Writes path and makes the written file the document, as a read of it would.
     bool writeAndReadBack(const QString &path);

@@ -19,5 +19,6 @@ PropertiesInfo buildPropertiesInfo(const IniDocument &doc)
     }
     info.sections = QString::number(qint64(doc.sectionCount())) + u"个"_s;
     info.keys = QString::number(doc.keyTotal()) + u"个"_s;
+    info.encoding = EncodingShownAs(doc.encoding());
     return info;
 }

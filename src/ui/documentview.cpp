@@ -1,5 +1,6 @@
 #include "documentview.h"
 
+#include "longlineedit.h"
 #include "longtextdelegate.h"
 
 #include <QKeyEvent>
@@ -50,10 +51,10 @@ void DocumentView::bindModel(IniDocument &doc, QAbstractItemModel *model)
 void DocumentView::commitEdit()
 {
     // The delegate's editors are line edits placed on the viewport.
-    const QList<QLineEdit *> editors =
-        viewport()->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly);
-    for (QLineEdit *editor : editors) {
-        if (editor->isVisible()) {
+    const QList<QWidget *> editors = viewport()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    for (QWidget *editor : editors) {
+        const bool lineEdit = qobject_cast<QLineEdit *>(editor) || qobject_cast<LongLineEdit *>(editor);
+        if (lineEdit && editor->isVisible()) {
             commitData(editor);
             closeEditor(editor, QAbstractItemDelegate::NoHint);
         }

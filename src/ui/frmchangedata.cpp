@@ -1,8 +1,7 @@
 #include "frmchangedata.h"
 
-#include "firstlineguard.h"
-#include "longtextdelegate.h"
 #include "modapp.h"
+#include "textbox.h"
 #include "valuekind.h"
 
 #include <QComboBox>
@@ -12,7 +11,6 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -47,20 +45,20 @@ frmChangeData::frmChangeData(QWidget *owner, const ValueEditRequest &request,
 {
     setObjectName(u"frmChangeData"_s);
     modApp::prepareDialog(this, owner, u"查看/修改数值"_s, QSize(twips(5775), twips(3135)));
-    createControls();
+    createControls(request);
     loadRequest(request);
     describeControls();
     modApp::centreOnScreen(this, owner);
 }
 
-void frmChangeData::createControls()
+void frmChangeData::createControls(const ValueEditRequest &request)
 {
     m_label1 = new QLabel(u"名称："_s, this);
     m_label1->setObjectName(u"Label1"_s);
     m_label1->move(twips(240), twips(600));
     m_label1->adjustSize();
 
-    m_txtName = new QLineEdit(this);
+    m_txtName = TextBox::create(this, request.EditKeyName.size());
     m_txtName->setObjectName(u"txtName"_s);
     m_txtName->setGeometry(twipsRect(240, 960, 5055, 285));
 
@@ -69,14 +67,9 @@ void frmChangeData::createControls()
     m_label2->move(twips(240), twips(1440));
     m_label2->adjustSize();
 
-    m_txtData = new QLineEdit(this);
+    m_txtData = TextBox::create(this, request.EditKeyData.size());
     m_txtData->setObjectName(u"txtData"_s);
     m_txtData->setGeometry(twipsRect(240, 1800, 4455, 285));
-    // Names and data of any length are shown and written back whole.
-    LongTextDelegate::allowAnyLength(m_txtName);
-    LongTextDelegate::allowAnyLength(m_txtData);
-    FirstLineGuard::attach(m_txtName);
-    FirstLineGuard::attach(m_txtData);
 
     m_cmbBoolean = new QComboBox(this);
     m_cmbBoolean->setObjectName(u"cmbBoolean"_s);
@@ -123,8 +116,8 @@ void frmChangeData::loadRequest(const ValueEditRequest &request)
 {
     m_cmbBoolean->addItem(u"True"_s);
     m_cmbBoolean->addItem(u"False"_s);
-    m_txtName->setText(request.EditKeyName);
-    m_txtData->setText(request.EditKeyData);
+    TextBox::setText(m_txtName, request.EditKeyName);
+    TextBox::setText(m_txtData, request.EditKeyData);
 
     const bool isBoolean = m_valueKind == ValueKind::Boolean;
     m_txtData->setVisible(!isBoolean);
@@ -142,7 +135,7 @@ void frmChangeData::loadRequest(const ValueEditRequest &request)
         m_txtData->setAttribute(Qt::WA_InputMethodEnabled, false);
     }
 
-    m_txtData->selectAll();
+    TextBox::selectAll(m_txtData);
     if (isBoolean)
         m_txtName->setFocus();
     else
@@ -171,9 +164,9 @@ void frmChangeData::describeControls()
 ValueEditRequest frmChangeData::result() const
 {
     ValueEditRequest edited;
-    edited.EditKeyName = m_txtName->text();
+    edited.EditKeyName = TextBox::text(m_txtName);
     edited.EditKeyData =
-        m_valueKind == ValueKind::Boolean ? m_cmbBoolean->currentText() : m_txtData->text();
+        m_valueKind == ValueKind::Boolean ? m_cmbBoolean->currentText() : TextBox::text(m_txtData);
     edited.EditValueKind = m_valueKind;
     return edited;
 }
@@ -184,7 +177,7 @@ void frmChangeData::cmdBrowse_Click()
     m_dialogs.filter = u"全部文件 (*.*)|*.*"_s;
     if (!m_showOpenDialog || !m_showOpenDialog(m_dialogs))
         return;
-    m_txtData->setText(QDir::toNativeSeparators(m_dialogs.fileName));
+    TextBox::setText(m_txtData, QDir::toNativeSeparators(m_dialogs.fileName));
     m_dialogs.fileName.clear();
 }
 
@@ -258,7 +251,7 @@ bool frmChangeData::filterNumberEvent(QEvent *event)
         return true;
     case QEvent::ContextMenu: {
         auto *context = static_cast<QContextMenuEvent *>(event);
-        QMenu *menu = m_txtData->createStandardContextMenu();
+        QMenu *menu = TextBox::createStandardContextMenu(m_txtData);
         menu->setAttribute(Qt::WA_DeleteOnClose);
         // Drop whatever would insert text: Paste and the control-character submenu.
         // Older Qt names no action, so Paste is also known by its (translated) caption.

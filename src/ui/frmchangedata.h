@@ -9,14 +9,13 @@
 
 class QComboBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 // The value editor: a modal dialog that shows one key's name and data and lets the user
 // change them. The request's EditValueKind decides the data control: a True/False
 // choice for Boolean, a text box with a "..." browse button for Path, a text box that
 // takes only typed digits for Number, and a plain text box for Text or any other code.
-// The data text starts selected.
+// The data text starts selected. The two text boxes take texts of any length (TextBox).
 //
 // The layout is the design's at the default font and grows with a larger one
 // (modApp::fontScale).
@@ -44,7 +43,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void createControls();
+    void createControls(const ValueEditRequest &request);
     void loadRequest(const ValueEditRequest &request);
     // Accessible names and descriptions, in Chinese, and the captions' buddies.
     void describeControls();
@@ -65,8 +64,8 @@ private:
 
     QLabel *m_label1 = nullptr;
     QLabel *m_label2 = nullptr;
-    QLineEdit *m_txtName = nullptr;
-    QLineEdit *m_txtData = nullptr;
+    QWidget *m_txtName = nullptr; // a QLineEdit, or a LongLineEdit for a long text
+    QWidget *m_txtData = nullptr;
     QComboBox *m_cmbBoolean = nullptr;
     QPushButton *m_cmdBrowse = nullptr;
     QPushButton *m_cmdOK = nullptr;

@@ -170,10 +170,10 @@ void frmINI::Form_Load()
     m_doc.setPath(IniDocument::untitledPath());
 }
 
-bool frmINI::openPath(const QString &path, bool nameBytesSurvive)
+bool frmINI::openPath(const QString &path, bool nameBytesSurvive, std::optional<TextEncoding> encoding)
 {
     commitInPlaceEdits();
-    return m_fileCommands->openPath(path, nameBytesSurvive);
+    return m_fileCommands->openPath(path, nameBytesSurvive, encoding);
 }
 
 bool frmINI::eventFilter(QObject *watched, QEvent *event)

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <optional>
 #include <memory>
 
 class FileCommands;
@@ -33,8 +34,10 @@ public:
     FileDialogState &dialogs() { return m_dialogs; }
     const MainActions &actions() const { return m_actions; }
     // Opens path as File, Open does after its dialog (command line, drops); a name whose
-    // bytes did not survive the decoding into path is refused (FileCommands::openPath).
-    bool openPath(const QString &path, bool nameBytesSurvive = true);
+    // bytes did not survive the decoding into path is refused (FileCommands::openPath);
+    // with an encoding given, the file is read and saved in it.
+    bool openPath(const QString &path, bool nameBytesSurvive = true,
+                  std::optional<TextEncoding> encoding = std::nullopt);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

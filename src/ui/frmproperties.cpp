@@ -15,7 +15,10 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int baseWidth = 7215;
-constexpr int baseHeight = 4320;
+// One caption line more than the design's four (the encoding), and what lies below it
+// one line lower.
+constexpr int extraLine = 360;
+constexpr int baseHeight = 4320 + extraLine;
 // The rules run from 360 to 6840 twips; a wider dialog keeps their margins.
 constexpr int ruleLeft = 360;
 constexpr int ruleRight = 6840;
@@ -113,6 +116,7 @@ frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
         {u"Label1", u"项：", u"lblSections", info.sections, 2160},
         {u"Label2", u"名称：", u"lblKeys", info.keys, 2520},
         {u"Label4", u"状态：", u"lblStatus", info.status, 2880},
+        {u"Label5", u"编码：", u"lblEncoding", info.encoding, 2880 + extraLine},
     };
     for (const auto &row : rows) {
         QLabel *caption = addLabel(row.caption, QString::fromUtf16(row.captionText), 720, row.top);
@@ -123,11 +127,11 @@ frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
         caption->setBuddy(value);
         value->setAccessibleName(caption->text() + row.valueText);
     }
-    addRule(u"Line2", 3360);
+    addRule(u"Line2", 3360 + extraLine);
 
     auto *ok = new QPushButton(u"确定"_s, this);
     ok->setObjectName(u"cmdOK"_s);
-    ok->setGeometry(modApp::twipsRect(2400, 3600, 1095, 375, m_scale));
+    ok->setGeometry(modApp::twipsRect(2400, 3600 + extraLine, 1095, 375, m_scale));
     ok->setFont(modApp::dialogButtonFont(m_scale));
     // Enter presses the button that has the focus, as on every desktop.
     ok->setAutoDefault(true);

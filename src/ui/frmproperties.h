@@ -8,9 +8,9 @@
 class QLabel;
 
 // The properties dialog: the document's file name as a large grey title over a white
-// shadow, its path, section count, key total and status, and an OK button. It shows the
-// texts it is given and changes nothing. The dialog keeps its designed size (grown with
-// a font larger than the default, modApp::fontScale): labels take
+// shadow, its path, section count, key total, status and encoding, and an OK button. It
+// shows the texts it is given and changes nothing. The dialog keeps its designed size
+// (grown with a font larger than the default, modApp::fontScale): labels take
 // the width of their text on one line, and a title or value too long for the dialog is
 // cut in the middle with "…", its whole text in the label's tooltip. Each value sits on
 // its caption's baseline. OK (clicked, or Enter or Space while it has the focus) and the

@@ -2,6 +2,7 @@
 
 #include "celltext.h"
 #include "firstlineguard.h"
+#include "longlineedit.h"
 
 #include <QAbstractItemView>
 #include <QHelpEvent>
@@ -22,10 +23,33 @@ QString LongTextDelegate::displayText(const QVariant &value, const QLocale &loca
 QWidget *LongTextDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                                         const QModelIndex &index) const
 {
+    if (index.data(Qt::EditRole).toString().size() >= LongLineEdit::minimumLength) {
+        auto *editor = new LongLineEdit(parent);
+        editor->setFrame(editor->style()->styleHint(QStyle::SH_ItemView_DrawDelegateFrame, nullptr, editor));
+        return editor;
+    }
     QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
     allowAnyLength(editor);
     FirstLineGuard::attach(qobject_cast<QLineEdit *>(editor));
     return editor;
+}
+
+void LongTextDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    QStyledItemDelegate::setEditorData(editor, index);
+    // A view selects its line edit's whole text as it opens it (before showing it).
+    if (auto *edit = qobject_cast<LongLineEdit *>(editor); edit && !edit->isVisible())
+        edit->selectAll();
+}
+
+void LongTextDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                                            const QModelIndex &index) const
+{
+    QStyledItemDelegate::updateEditorGeometry(editor, option, index);
+    // The view's line edit grows with its text up to the view's right edge; a long
+    // text's reaches it at once.
+    if (qobject_cast<LongLineEdit *>(editor) && editor->parentWidget())
+        editor->resize(qMax(editor->width(), editor->parentWidget()->width() - editor->x()), editor->height());
 }
 
 bool LongTextDelegate::isCut(const QStyleOptionViewItem &option, const QModelIndex &index) const

@@ -9,6 +9,9 @@
 // - Its in-place editor takes texts of any length: a line edit stops at 32,767
 //   characters by default, and confirming an edit of a longer name would cut it short.
 //   It keeps to one line: text that arrives with line breaks is taken up to the first.
+//   From LongLineEdit::minimumLength characters on the editor is a LongLineEdit, which
+//   opens and types as fast on millions of characters; it opens with its whole text
+//   selected and as wide as the view, as the view's own line edit does.
 // - Pointing at a cell whose text is cut shows the model's Qt::ToolTipRole (the whole
 //   text, or the start and the length of a very long one); a cell shown whole shows none.
 class LongTextDelegate : public QStyledItemDelegate
@@ -20,6 +23,9 @@ public:
     QString displayText(const QVariant &value, const QLocale &locale) const override;
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override;
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
+    void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const override;
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
                    const QModelIndex &index) override;
 

@@ -3,6 +3,7 @@
 #include "filecommands.h"
 #include "filenamecheck.h"
 #include "inidocument.h"
+#include "inifile.h"
 #include "propertiesinfo.h"
 #include "scriptedhost.h"
 #include "testfiles.h"
@@ -511,14 +512,28 @@ void TestFileCommands::exitClosesWindow()
 void TestFileCommands::properties_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QStringList>("expected"); // title, path, sections, keys, status
+    QTest::addColumn<QStringList>("expected"); // title, path, sections, keys, status, encoding
     QTest::newRow("new document")
-        << QString() << QStringList{u"Untitled.ini"_s, u"无法获取"_s, u"0个"_s, u"0个"_s, u"配置设置文件"_s};
+        << QString() << QStringList{u"Untitled.ini"_s, u"无法获取"_s, u"0个"_s, u"0个"_s, u"配置设置文件"_s,
+                                    EncodingShownAs(defaultNewFileEncoding())};
     // Sections of 2, 0 and 5 keys, and one key before the first header.
     const QString path = dataFile(u"properties-three-sections.ini"_s);
     QTest::newRow("three sections")
         << path << QStringList{u"properties-three-sections.ini"_s, path, u"3个"_s, u"8个"_s,
-                               u"文件保存到硬盘"_s};
+                               u"文件保存到硬盘"_s, EncodingShownAs(defaultNewFileEncoding())};
+    // The encoding the file was read in, its mark named.
+    const QString gbk = dataFile(u"encodings/gb18030-mirserver-logdata-tiny.ini"_s);
+    QTest::newRow("GBK file")
+        << gbk << QStringList{u"gb18030-mirserver-logdata-tiny.ini"_s, gbk, u"1个"_s, u"3个"_s,
+                              u"文件保存到硬盘"_s, u"GB18030"_s};
+    const QString bom = dataFile(u"encodings/utf-8-teraterm-simplified-chinese-bom.ini"_s);
+    QTest::newRow("UTF-8 with mark")
+        << bom << QStringList{u"utf-8-teraterm-simplified-chinese-bom.ini"_s, bom, u"7个"_s, u"976个"_s,
+                              u"文件保存到硬盘"_s, u"UTF-8（带 BOM）"_s};
+    const QString cyrillic = dataFile(u"encodings/windows-1251-teraterm-russian.ini"_s);
+    QTest::newRow("Windows-1251 file")
+        << cyrillic << QStringList{u"windows-1251-teraterm-russian.ini"_s, cyrillic, u"7个"_s, u"976个"_s,
+                                   u"文件保存到硬盘"_s, u"Windows-1251"_s};
 }
 
 void TestFileCommands::properties()
@@ -533,7 +548,7 @@ void TestFileCommands::properties()
         QVERIFY(commands.openPath(file));
 
     const PropertiesInfo info = buildPropertiesInfo(doc);
-    QCOMPARE((QStringList{info.title, info.path, info.sections, info.keys, info.status}), expected);
+    QCOMPARE((QStringList{info.title, info.path, info.sections, info.keys, info.status, info.encoding}), expected);
     commands.mnuViewProperties_Click();
     QCOMPARE(host.calls.constLast(), u"showProperties "_s + expected.constFirst());
 }

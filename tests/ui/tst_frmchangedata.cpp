@@ -1,15 +1,15 @@
 #include "frmchangedata.h"
+#include "longlineedit.h"
 #include "looks.h"
 
-#include <QAccessible>
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QInputMethodEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -28,6 +28,16 @@ int stroke(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     return QKeyCombination(modifiers, key).toCombined();
 }
 
+// Data long enough for the long-text editor, digits so that it can be a number too.
+const QString longDigits = QString(LongLineEdit::minimumLength + 1000, u'1');
+
+// The boxes are Qt's line edit or, for a long text, the long-text editor; both have the
+// properties text, selectedText and cursorPosition.
+QString textOf(const QWidget *box)
+{
+    return box->property("text").toString();
+}
+
 struct Editor
 {
     explicit Editor(int kind, const QString &data, const QString &name = u"Name"_s)
@@ -44,8 +54,8 @@ struct Editor
     }
 
     template<typename T> T *find(const QString &name) { return dialog.findChild<T *>(name); }
-    QLineEdit *txtData() { return find<QLineEdit>(u"txtData"_s); }
-    QLineEdit *txtName() { return find<QLineEdit>(u"txtName"_s); }
+    QWidget *txtData() { return find<QWidget>(u"txtData"_s); }
+    QWidget *txtName() { return find<QWidget>(u"txtName"_s); }
     QComboBox *cmbBoolean() { return find<QComboBox>(u"cmbBoolean"_s); }
     QPushButton *button(const QString &name) { return find<QPushButton>(name); }
 
@@ -77,6 +87,7 @@ private slots:
     void inputMethod();
     void contextMenuPaste_data();
     void contextMenuPaste();
+    void dropOnNumber_data();
     void dropOnNumber();
     void browse_data();
     void browse();
@@ -84,6 +95,7 @@ private slots:
     void resultOnOk();
     void cancelAndCloseBox_data();
     void cancelAndCloseBox();
+    void enterAndEscapeDoNothing_data();
     void enterAndEscapeDoNothing();
     void freshChoicesEachTime();
 };
@@ -132,6 +144,9 @@ void tst_frmChangeData::controlsForKind_data()
     QTest::newRow("path") << 4 << u"C:\\Windows\\win.ini"_s << 305 << true << QString();
     QTest::newRow("true") << 2 << u"True"_s << 0 << false << u"True"_s;
     QTest::newRow("false") << 2 << u"False"_s << 0 << false << u"False"_s;
+    QTest::newRow("long number") << 1 << longDigits << 337 << false << QString();
+    QTest::newRow("long text") << 3 << longDigits + u"x"_s << 337 << false << QString();
+    QTest::newRow("long path") << 4 << u"C:\\"_s + longDigits << 305 << true << QString();
 }
 
 void tst_frmChangeData::controlsForKind()
@@ -147,11 +162,18 @@ void tst_frmChangeData::controlsForKind()
     QVERIFY(QTest::qWaitForWindowExposed(&e.dialog));
 
     QCOMPARE(e.txtData()->isVisible(), dataWidth != 0);
-    QCOMPARE(e.txtData()->text(), data);
-    QCOMPARE(e.txtData()->selectedText(), data);
+    QCOMPARE(qobject_cast<LongLineEdit *>(e.txtData()) != nullptr, data.size() >= LongLineEdit::minimumLength);
+    QCOMPARE(textOf(e.txtData()), data);
+    QCOMPARE(e.txtData()->property("selectedText").toString(), data);
     if (dataWidth != 0) {
         QCOMPARE(e.txtData()->geometry(), QRect(16, 120, dataWidth, 19));
         QCOMPARE(QApplication::focusWidget(), e.txtData());
+        // A screen reader reads the whole text from either kind of box.
+        QAccessibleInterface *box = QAccessible::queryAccessibleInterface(e.txtData());
+        QVERIFY(box && box->textInterface() && box->editableTextInterface());
+        QCOMPARE(box->role(), QAccessible::EditableText);
+        QCOMPARE(box->textInterface()->characterCount(), data.size());
+        QCOMPARE(box->text(QAccessible::Value), data);
     }
     QCOMPARE(e.button(u"cmdBrowse"_s)->isVisible(), browseShown);
     if (browseShown)
@@ -191,6 +213,8 @@ void tst_frmChangeData::readableOnLightAndDarkDesktops_data()
     QTest::newRow("light theme, boolean") << false << 2;
     QTest::newRow("dark theme, path") << true << 4;
     QTest::newRow("dark theme, boolean") << true << 2;
+    // A long text is edited in a box that paints itself.
+    QTest::newRow("dark theme, long text") << true << 3;
 }
 
 // The captions, the boxes and the buttons keep dark text on the dialog's white (WCAG AA:
@@ -200,7 +224,11 @@ void tst_frmChangeData::readableOnLightAndDarkDesktops()
     QFETCH(bool, dark);
     QFETCH(int, kind);
     const Looks::Theme theme(dark);
-    Editor e(kind, kind == 2 ? u"True"_s : u"C:\\Windows\\win.ini"_s, u"名称"_s);
+    const QString data = kind == 2   ? u"True"_s
+                         : kind == 4 ? u"C:\\Windows\\win.ini"_s
+                                     : QString(LongLineEdit::minimumLength, u'长');
+    Editor e(kind, data, kind == 3 ? data : u"名称"_s);
+    QCOMPARE(qobject_cast<LongLineEdit *>(e.find<QWidget>(u"txtData"_s)) != nullptr, kind == 3);
     e.dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&e.dialog));
     const QImage shot = e.dialog.grab().toImage();
@@ -303,6 +331,24 @@ void tst_frmChangeData::typing_data()
         << u"ab-.99"_s;
     QTest::newRow("path takes everything") << 4 << u"C:\\a"_s
         << Strokes{end, stroke(Qt::Key_Space), stroke(Qt::Key_V, Qt::ControlModifier)} << u"C:\\a 99"_s;
+    // The same in the long-text editor.
+    const QString digits = longDigits;
+    QTest::newRow("long: digits typed") << 1 << digits << Strokes{end, stroke(Qt::Key_4), stroke(Qt::Key_0)} << digits + u"40"_s;
+    QTest::newRow("long: digit replaces selection") << 1 << digits << Strokes{stroke(Qt::Key_7)} << u"7"_s;
+    QTest::newRow("long: minus, point, blank, letters, enter") << 1 << digits
+        << Strokes{end, stroke(Qt::Key_Minus), stroke(Qt::Key_Period), stroke(Qt::Key_Space), stroke(Qt::Key_A),
+                   stroke(Qt::Key_Return)}
+        << digits;
+    QTest::newRow("long: backspace") << 1 << digits << Strokes{end, stroke(Qt::Key_Backspace)} << digits.chopped(1);
+    QTest::newRow("long: delete and arrows") << 1 << u"23"_s + digits
+        << Strokes{stroke(Qt::Key_Home), stroke(Qt::Key_Right), stroke(Qt::Key_Delete)} << u"2"_s + digits;
+    QTest::newRow("long: ctrl+v, shift+insert, ctrl+x, ctrl+c") << 1 << digits
+        << Strokes{stroke(Qt::Key_V, Qt::ControlModifier), stroke(Qt::Key_Insert, Qt::ShiftModifier),
+                   stroke(Qt::Key_X, Qt::ControlModifier), stroke(Qt::Key_C, Qt::ControlModifier)}
+        << digits;
+    QTest::newRow("long: text takes everything") << 3 << digits + u"ab"_s
+        << Strokes{end, stroke(Qt::Key_Minus), stroke(Qt::Key_Period), stroke(Qt::Key_V, Qt::ControlModifier)}
+        << digits + u"ab-.99"_s;
 }
 
 void tst_frmChangeData::typing()
@@ -320,7 +366,7 @@ void tst_frmChangeData::typing()
         const QKeyCombination combination = QKeyCombination::fromCombined(key);
         QTest::keyClick(e.txtData(), combination.key(), combination.keyboardModifiers());
     }
-    QCOMPARE(e.txtData()->text(), expected);
+    QCOMPARE(textOf(e.txtData()), expected);
     // Neither a discarded copy nor a discarded cut reaches the clipboard.
     QCOMPARE(QGuiApplication::clipboard()->text(), u"99"_s);
     QVERIFY(e.dialog.isVisible());
@@ -329,54 +375,62 @@ void tst_frmChangeData::typing()
 void tst_frmChangeData::inputMethod_data()
 {
     QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("data");
     QTest::addColumn<QString>("commit");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("chinese on number") << 1 << u"中文"_s << u"12"_s;
-    QTest::newRow("wide digit on number") << 1 << u"５"_s << u"12"_s;
-    QTest::newRow("minus on number") << 1 << u"-"_s << u"12"_s;
-    QTest::newRow("digit on number") << 1 << u"5"_s << u"125"_s;
-    QTest::newRow("chinese on text") << 3 << u"中文"_s << u"12中文"_s;
+    QTest::newRow("chinese on number") << 1 << u"12"_s << u"中文"_s << u"12"_s;
+    QTest::newRow("wide digit on number") << 1 << u"12"_s << u"５"_s << u"12"_s;
+    QTest::newRow("minus on number") << 1 << u"12"_s << u"-"_s << u"12"_s;
+    QTest::newRow("digit on number") << 1 << u"12"_s << u"5"_s << u"125"_s;
+    QTest::newRow("chinese on text") << 3 << u"12"_s << u"中文"_s << u"12中文"_s;
+    QTest::newRow("chinese on long number") << 1 << longDigits << u"中文"_s << longDigits;
+    QTest::newRow("digit on long number") << 1 << longDigits << u"5"_s << longDigits + u"5"_s;
+    QTest::newRow("chinese on long text") << 3 << longDigits << u"中文"_s << longDigits + u"中文"_s;
 }
 
 void tst_frmChangeData::inputMethod()
 {
     QFETCH(int, kind);
+    QFETCH(QString, data);
     QFETCH(QString, commit);
     QFETCH(QString, expected);
 
-    Editor e(kind, u"12"_s);
-    e.txtData()->deselect();
-    e.txtData()->end(false);
+    Editor e(kind, data);
+    e.txtData()->setProperty("cursorPosition", int(data.size())); // the end, nothing selected
     QInputMethodEvent event;
     event.setCommitString(commit);
     QApplication::sendEvent(e.txtData(), &event);
-    QCOMPARE(e.txtData()->text(), expected);
+    QCOMPARE(textOf(e.txtData()), expected);
 }
 
 void tst_frmChangeData::contextMenuPaste_data()
 {
     QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("data");
     QTest::addColumn<bool>("pasteOffered");
 
-    QTest::newRow("number") << 1 << false;
-    QTest::newRow("text") << 3 << true;
+    QTest::newRow("number") << 1 << u"12"_s << false;
+    QTest::newRow("text") << 3 << u"12"_s << true;
+    QTest::newRow("long number") << 1 << longDigits << false;
+    QTest::newRow("long text") << 3 << longDigits << true;
 }
 
 void tst_frmChangeData::contextMenuPaste()
 {
     QFETCH(int, kind);
+    QFETCH(QString, data);
     QFETCH(bool, pasteOffered);
 
     QGuiApplication::clipboard()->setText(u"99"_s);
-    Editor e(kind, u"12"_s);
+    Editor e(kind, data);
     e.dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&e.dialog));
-    QLineEdit *data = e.txtData();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), data->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(data, &event);
+    QWidget *box = e.txtData();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), box->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(box, &event);
 
-    auto *menu = data->findChild<QMenu *>();
+    auto *menu = box->findChild<QMenu *>();
     QVERIFY(menu);
     const QString pasteCaption = QCoreApplication::translate("QLineEdit", "&Paste");
     bool hasPaste = false;
@@ -388,12 +442,20 @@ void tst_frmChangeData::contextMenuPaste()
     QVERIFY(!menu->actions().isEmpty());
     QCOMPARE(hasPaste, pasteOffered);
     menu->close();
-    QCOMPARE(data->text(), u"12"_s);
+    QCOMPARE(textOf(box), data);
+}
+
+void tst_frmChangeData::dropOnNumber_data()
+{
+    QTest::addColumn<QString>("data");
+    QTest::newRow("short") << u"12"_s;
+    QTest::newRow("long") << longDigits;
 }
 
 void tst_frmChangeData::dropOnNumber()
 {
-    Editor e(1, u"12"_s);
+    QFETCH(QString, data);
+    Editor e(1, data);
     e.dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&e.dialog));
     auto *mime = new QMimeData;
@@ -403,7 +465,7 @@ void tst_frmChangeData::dropOnNumber()
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(e.txtData(), &drop);
     delete mime;
-    QCOMPARE(e.txtData()->text(), u"12"_s);
+    QCOMPARE(textOf(e.txtData()), data);
     QVERIFY(!drop.isAccepted());
 }
 
@@ -432,7 +494,7 @@ void tst_frmChangeData::browse()
     QCOMPARE(e.seenFilter, u"全部文件 (*.*)|*.*"_s);
     QCOMPARE(e.dialogs.initDir, u"/start/dir"_s);
     QCOMPARE(e.dialogs.fileName, expectedFileName);
-    QCOMPARE(e.txtData()->text(), expectedData);
+    QCOMPARE(textOf(e.txtData()), expectedData);
     QCOMPARE(e.dialog.QDialog::result(), 0);
 }
 
@@ -451,6 +513,8 @@ void tst_frmChangeData::resultOnOk_data()
     // A line edit stops at 32,767 characters unless told otherwise.
     const QString longData = QString(40000, u'x') + u"end"_s;
     QTest::newRow("long data kept whole") << 3 << longData << -1 << longData;
+    const QString veryLong = QString(1000000, u'x') + u"end"_s;
+    QTest::newRow("very long data kept whole") << 3 << veryLong << -1 << veryLong;
 }
 
 void tst_frmChangeData::resultOnOk()
@@ -461,7 +525,7 @@ void tst_frmChangeData::resultOnOk()
     QFETCH(QString, expectedData);
 
     Editor e(kind, data, u"old"_s);
-    e.txtName()->setText(u"renamed"_s);
+    e.txtName()->setProperty("text", u"renamed"_s);
     if (choose >= 0)
         e.cmbBoolean()->setCurrentIndex(choose);
     e.button(u"cmdOK"_s)->click();
@@ -486,7 +550,7 @@ void tst_frmChangeData::cancelAndCloseBox()
     QTimer::singleShot(0, &e.dialog, [&] {
         auto *dialog = QApplication::activeModalWidget();
         QVERIFY(dialog);
-        dialog->findChild<QLineEdit *>(u"txtData"_s)->setText(u"changed"_s);
+        dialog->findChild<QWidget *>(u"txtData"_s)->setProperty("text", u"changed"_s);
         if (useCloseBox)
             dialog->close();
         else
@@ -495,9 +559,17 @@ void tst_frmChangeData::cancelAndCloseBox()
     QCOMPARE(e.dialog.exec(), int(QDialog::Rejected));
 }
 
+void tst_frmChangeData::enterAndEscapeDoNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("short name") << u"Name"_s;
+    QTest::newRow("long name") << longDigits;
+}
+
 void tst_frmChangeData::enterAndEscapeDoNothing()
 {
-    Editor e(2, u"True"_s);
+    QFETCH(QString, name);
+    Editor e(2, u"True"_s, name);
     bool stillOpen = false;
     QTimer::singleShot(0, &e.dialog, [&] {
         auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
@@ -516,6 +588,7 @@ void tst_frmChangeData::enterAndEscapeDoNothing()
     QCOMPARE(e.dialog.exec(), int(QDialog::Accepted));
     QVERIFY(stillOpen);
     QCOMPARE(e.dialog.result().EditKeyData, u"False"_s);
+    QCOMPARE(e.dialog.result().EditKeyName, name);
 }
 
 void tst_frmChangeData::freshChoicesEachTime()

@@ -15,7 +15,7 @@ namespace {
 // A file read from disk: a Latin path beside Chinese captions and values.
 PropertiesInfo fileOnDisk()
 {
-    return {u"app.ini"_s, u"/tmp/cfg/app.ini"_s, u"3个"_s, u"7个"_s, u"文件保存到硬盘"_s};
+    return {u"app.ini"_s, u"/tmp/cfg/app.ini"_s, u"3个"_s, u"7个"_s, u"文件保存到硬盘"_s, u"GB18030"_s};
 }
 } // namespace
 
@@ -44,13 +44,14 @@ void tst_frmProperties::texts_data()
     QTest::addColumn<PropertiesInfo>("info");
 
     QTest::newRow("new document")
-        << PropertiesInfo{u"Untitled.ini"_s, u"无法获取"_s, u"0个"_s, u"0个"_s, u"配置设置文件"_s};
+        << PropertiesInfo{u"Untitled.ini"_s, u"无法获取"_s, u"0个"_s, u"0个"_s, u"配置设置文件"_s, u"UTF-8"_s};
     QTest::newRow("file on disk")
-        << PropertiesInfo{u"app.ini"_s, u"D:\\cfg\\app.ini"_s, u"3个"_s, u"7个"_s, u"文件保存到硬盘"_s};
+        << PropertiesInfo{u"app.ini"_s, u"D:\\cfg\\app.ini"_s, u"3个"_s, u"7个"_s, u"文件保存到硬盘"_s,
+                          u"UTF-8（带 BOM）"_s};
     // Names are shown as they are, never read as markup.
     QTest::newRow("markup in the name")
         << PropertiesInfo{u"<b>x</b>&amp;.ini"_s, u"/tmp/<b>x</b>&amp;.ini"_s, u"1个"_s, u"0个"_s,
-                          u"文件保存到硬盘"_s};
+                          u"文件保存到硬盘"_s, u"Windows-1251"_s};
 }
 
 void tst_frmProperties::texts()
@@ -63,7 +64,7 @@ void tst_frmProperties::texts()
     QVERIFY(dialog.isModal());
     QVERIFY(!(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QCOMPARE(dialog.palette().color(QPalette::Window), QColor(Qt::white));
-    QCOMPARE(dialog.size(), QSize(481, 288));
+    QCOMPARE(dialog.size(), QSize(481, 312));
     QCOMPARE(dialog.minimumSize(), dialog.size());
     QCOMPARE(dialog.maximumSize(), dialog.size());
 
@@ -73,6 +74,7 @@ void tst_frmProperties::texts()
         {u"Label1"_s, u"项："_s},        {u"lblSections"_s, info.sections},
         {u"Label2"_s, u"名称："_s},      {u"lblKeys"_s, info.keys},
         {u"Label4"_s, u"状态："_s},      {u"lblStatus"_s, info.status},
+        {u"Label5"_s, u"编码："_s},      {u"lblEncoding"_s, info.encoding},
     };
     for (const auto &[name, text] : expected) {
         auto *label = dialog.findChild<QLabel *>(name);
@@ -90,7 +92,8 @@ void tst_frmProperties::texts()
         read << self->child(i)->object()->objectName();
     QCOMPARE(read, QStringList({u"lblApp"_s, u"Line1"_s, u"Label3"_s, u"lblPath"_s, u"Label1"_s,
                                 u"lblSections"_s, u"Label2"_s, u"lblKeys"_s, u"Label4"_s,
-                                u"lblStatus"_s, u"Line2"_s, u"cmdOK"_s}));
+                                u"lblStatus"_s, u"Label5"_s, u"lblEncoding"_s, u"Line2"_s,
+                                u"cmdOK"_s}));
     for (qsizetype i = 2; i < expected.size(); i += 2) {
         QAccessibleInterface *value =
             QAccessible::queryAccessibleInterface(dialog.findChild<QLabel *>(expected[i + 1].first));
@@ -111,14 +114,14 @@ void tst_frmProperties::texts()
     QVERIFY(!picture->pixmap().isNull());
     auto *ok = dialog.findChild<QPushButton *>(u"cmdOK"_s);
     QCOMPARE(ok->text(), u"确定"_s);
-    QCOMPARE(ok->geometry(), QRect(160, 240, 73, 25));
+    QCOMPARE(ok->geometry(), QRect(160, 264, 73, 25));
     for (const QString &rule : {u"Line1"_s, u"Line2"_s})
         QCOMPARE(dialog.findChild<QWidget *>(rule)->width(), 432);
 }
 
 void tst_frmProperties::greyTitleOverWhiteShadow()
 {
-    frmProperties dialog(nullptr, PropertiesInfo{u"app.ini"_s, u"/a/app.ini"_s, u"0个"_s, u"0个"_s, u""_s});
+    frmProperties dialog(nullptr, PropertiesInfo{u"app.ini"_s, u"/a/app.ini"_s, u"0个"_s, u"0个"_s, u""_s, u""_s});
     auto *title = dialog.findChild<QLabel *>(u"lblApp"_s);
     auto *shadow = dialog.findChild<QLabel *>(u"lblShadow"_s);
 
@@ -141,10 +144,10 @@ void tst_frmProperties::longTextsCutInTheMiddle_data()
 
     const QString path = u"/home/user/"_s + QString(60, u'd') + u"/settings.ini"_s;
     QTest::newRow("long path")
-        << u"lblPath"_s << PropertiesInfo{u"settings.ini"_s, path, u"0个"_s, u"0个"_s, u""_s} << path;
+        << u"lblPath"_s << PropertiesInfo{u"settings.ini"_s, path, u"0个"_s, u"0个"_s, u""_s, u""_s} << path;
     const QString name = QString(80, u'名') + u".ini"_s;
     QTest::newRow("long file name")
-        << u"lblApp"_s << PropertiesInfo{name, u"/"_s + name, u"0个"_s, u"0个"_s, u""_s} << name;
+        << u"lblApp"_s << PropertiesInfo{name, u"/"_s + name, u"0个"_s, u"0个"_s, u""_s, u""_s} << name;
 }
 
 void tst_frmProperties::longTextsCutInTheMiddle()
@@ -155,8 +158,8 @@ void tst_frmProperties::longTextsCutInTheMiddle()
 
     frmProperties dialog(nullptr, info);
     // The dialog keeps its designed size and its button in place.
-    QCOMPARE(dialog.size(), QSize(481, 288));
-    QCOMPARE(dialog.findChild<QWidget *>(u"cmdOK"_s)->geometry(), QRect(160, 240, 73, 25));
+    QCOMPARE(dialog.size(), QSize(481, 312));
+    QCOMPARE(dialog.findChild<QWidget *>(u"cmdOK"_s)->geometry(), QRect(160, 264, 73, 25));
     auto *shown = dialog.findChild<QLabel *>(label);
     QVERIFY(!shown->wordWrap());
     QCOMPARE(shown->width(), shown->sizeHint().width());
@@ -177,7 +180,8 @@ void tst_frmProperties::valuesOnTheirCaptionsBaseline()
     const QList<std::pair<QString, QString>> pairs = {{u"Label3"_s, u"lblPath"_s},
                                                       {u"Label1"_s, u"lblSections"_s},
                                                       {u"Label2"_s, u"lblKeys"_s},
-                                                      {u"Label4"_s, u"lblStatus"_s}};
+                                                      {u"Label4"_s, u"lblStatus"_s},
+                                                      {u"Label5"_s, u"lblEncoding"_s}};
     auto baseline = [](QLabel *label) {
         QTextLayout layout(label->text(), label->font());
         layout.beginLayout();
@@ -213,7 +217,8 @@ void tst_frmProperties::readableOnLightAndDarkDesktops()
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     const QImage shot = dialog.grab().toImage();
     const QStringList texts = {u"Label3"_s, u"lblPath"_s, u"Label1"_s, u"lblSections"_s, u"Label2"_s,
-                               u"lblKeys"_s, u"Label4"_s, u"lblStatus"_s, u"cmdOK"_s};
+                               u"lblKeys"_s, u"Label4"_s, u"lblStatus"_s, u"Label5"_s, u"lblEncoding"_s,
+                               u"cmdOK"_s};
     for (const QString &name : texts) {
         // Inside a button's frame: its edge is no text.
         const QWidget *w = dialog.findChild<QWidget *>(name);
@@ -242,10 +247,10 @@ void tst_frmProperties::growsWithTheFont()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     if (points == 9)
-        QCOMPARE(dialog.size(), QSize(481, 288));
+        QCOMPARE(dialog.size(), QSize(481, 312));
     QList<QWidget *> parts = dialog.findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
     parts.removeOne(dialog.findChild<QWidget *>(u"lblShadow"_s));
-    QCOMPARE(parts.size(), 13);
+    QCOMPARE(parts.size(), 15);
     for (const QWidget *w : std::as_const(parts)) {
         const QString name = w->objectName();
         QVERIFY2(dialog.rect().contains(w->geometry()), qPrintable(name));

@@ -1,3 +1,4 @@
+#include "inifile.h"
 #include "namefilters.h"
 #include "startoptions.h"
 
@@ -24,38 +25,57 @@ void TestStartOptions::parse_data()
     QTest::addColumn<int>("action");
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("encoding"); // the name of the one given
     using A = StartOptions::Action;
-    QTest::newRow("nothing") << QStringList() << int(A::Run) << QString() << 0;
-    QTest::newRow("one file") << QStringList{u"a.ini"_s} << int(A::Run) << u"a.ini"_s << 0;
+    QTest::newRow("nothing") << QStringList() << int(A::Run) << QString() << 0 << QString();
+    QTest::newRow("one file") << QStringList{u"a.ini"_s} << int(A::Run) << u"a.ini"_s << 0 << QString();
     QTest::newRow("file named like an option")
-        << QStringList{u"--"_s, u"--help"_s} << int(A::Run) << u"--help"_s << 0;
-    QTest::newRow("help") << QStringList{u"--help"_s} << int(A::Help) << QString() << 0;
-    QTest::newRow("short help") << QStringList{u"-h"_s} << int(A::Help) << QString() << 0;
-    QTest::newRow("version") << QStringList{u"--version"_s} << int(A::Version) << QString() << 0;
-    QTest::newRow("unknown option") << QStringList{u"--bogus"_s} << int(A::Error) << QString() << 2;
+        << QStringList{u"--"_s, u"--help"_s} << int(A::Run) << u"--help"_s << 0 << QString();
+    QTest::newRow("help") << QStringList{u"--help"_s} << int(A::Help) << QString() << 0 << QString();
+    QTest::newRow("short help") << QStringList{u"-h"_s} << int(A::Help) << QString() << 0 << QString();
+    QTest::newRow("version") << QStringList{u"--version"_s} << int(A::Version) << QString() << 0 << QString();
+    QTest::newRow("unknown option") << QStringList{u"--bogus"_s} << int(A::Error) << QString() << 2 << QString();
     QTest::newRow("unknown short option")
-        << QStringList{u"-x"_s, u"a.ini"_s} << int(A::Error) << QString() << 2;
+        << QStringList{u"-x"_s, u"a.ini"_s} << int(A::Error) << QString() << 2 << QString();
     QTest::newRow("unknown option with help")
-        << QStringList{u"--bogus"_s, u"--help"_s} << int(A::Error) << QString() << 2;
-    QTest::newRow("two files") << QStringList{u"a.ini"_s, u"b.ini"_s} << int(A::Error) << QString() << 2;
+        << QStringList{u"--bogus"_s, u"--help"_s} << int(A::Error) << QString() << 2 << QString();
+    QTest::newRow("two files") << QStringList{u"a.ini"_s, u"b.ini"_s} << int(A::Error) << QString() << 2 << QString();
     // Qt's own options, as they reach the program before QApplication takes them out.
     QTest::newRow("Qt option and its value before the file")
-        << QStringList{u"-platform"_s, u"offscreen"_s, u"a.ini"_s} << int(A::Run) << u"a.ini"_s << 0;
+        << QStringList{u"-platform"_s, u"offscreen"_s, u"a.ini"_s} << int(A::Run) << u"a.ini"_s << 0 << QString();
     QTest::newRow("Qt options after the file")
-        << QStringList{u"a.ini"_s, u"--style=fusion"_s, u"-reverse"_s} << int(A::Run) << u"a.ini"_s << 0;
+        << QStringList{u"a.ini"_s, u"--style=fusion"_s, u"-reverse"_s} << int(A::Run) << u"a.ini"_s << 0 << QString();
     QTest::newRow("Qt option without its value")
-        << QStringList{u"-platform"_s} << int(A::Error) << QString() << 2;
+        << QStringList{u"-platform"_s} << int(A::Error) << QString() << 2 << QString();
     QTest::newRow("two files beside a Qt option")
-        << QStringList{u"-reverse"_s, u"a.ini"_s, u"b.ini"_s} << int(A::Error) << QString() << 2;
+        << QStringList{u"-reverse"_s, u"a.ini"_s, u"b.ini"_s} << int(A::Error) << QString() << 2 << QString();
+    // An encoding to open the file in, by any of its usual names.
+    QTest::newRow("encoding")
+        << QStringList{u"--encoding"_s, u"windows-1251"_s, u"a.ini"_s} << int(A::Run) << u"a.ini"_s << 0
+        << u"Windows-1251"_s;
+    QTest::newRow("encoding in other words")
+        << QStringList{u"a.ini"_s, u"--encoding=cp866"_s} << int(A::Run) << u"a.ini"_s << 0 << u"CP866"_s;
+    QTest::newRow("GBK is GB18030") << QStringList{u"--encoding"_s, u"gbk"_s, u"a.ini"_s} << int(A::Run)
+                                    << u"a.ini"_s << 0 << EncodingShownAs(TextEncoding::Legacy);
+    QTest::newRow("UTF-32") << QStringList{u"--encoding"_s, u"utf32le"_s, u"a.ini"_s} << int(A::Run)
+                            << u"a.ini"_s << 0 << u"UTF-32LE"_s;
+    QTest::newRow("unknown encoding")
+        << QStringList{u"--encoding"_s, u"klingon"_s, u"a.ini"_s} << int(A::Error) << QString() << 2 << QString();
+    QTest::newRow("encoding without a file")
+        << QStringList{u"--encoding"_s, u"utf-8"_s} << int(A::Error) << QString() << 2 << QString();
     // As file managers and desktops hand files over.
-    QTest::newRow("file URL") << QStringList{u"file:///tmp/a.ini"_s} << int(A::Run) << u"/tmp/a.ini"_s << 0;
+    QTest::newRow("file URL")
+        << QStringList{u"file:///tmp/a.ini"_s} << int(A::Run) << u"/tmp/a.ini"_s << 0 << QString();
     QTest::newRow("file URL, Chinese and a blank percent-encoded")
-        << QStringList{u"file:///tmp/%E9%85%8D%E7%BD%AE%20a.ini"_s} << int(A::Run) << u"/tmp/配置 a.ini"_s << 0;
-    QTest::newRow("file URL of localhost")
-        << QStringList{u"FILE://localhost/tmp/a.ini"_s} << int(A::Run) << u"/tmp/a.ini"_s << 0;
+        << QStringList{u"file:///tmp/%E9%85%8D%E7%BD%AE%20a.ini"_s} << int(A::Run) << u"/tmp/配置 a.ini"_s << 0
+        << QString();
+    QTest::newRow("file URL of localhost, in an encoding")
+        << QStringList{u"--encoding=gbk"_s, u"FILE://localhost/tmp/a.ini"_s} << int(A::Run) << u"/tmp/a.ini"_s
+        << 0 << EncodingShownAs(TextEncoding::Legacy);
     QTest::newRow("file URL of another machine")
-        << QStringList{u"file://server/share/a.ini"_s} << int(A::Error) << QString() << 2;
-    QTest::newRow("a file named like a URL of no file") << QStringList{u"file:"_s} << int(A::Error) << QString() << 2;
+        << QStringList{u"file://server/share/a.ini"_s} << int(A::Error) << QString() << 2 << QString();
+    QTest::newRow("a file named like a URL of no file")
+        << QStringList{u"file:"_s} << int(A::Error) << QString() << 2 << QString();
 }
 
 void TestStartOptions::parse()
@@ -64,6 +84,7 @@ void TestStartOptions::parse()
     QFETCH(int, action);
     QFETCH(QString, file);
     QFETCH(int, exitCode);
+    QFETCH(QString, encoding);
     arguments.prepend(u"tarnwick"_s);
 
     const StartOptions options = StartOptions::parse(arguments);
@@ -71,6 +92,9 @@ void TestStartOptions::parse()
     QCOMPARE(int(options.action), action);
     QCOMPARE(options.file, file);
     QCOMPARE(options.exitCode, exitCode);
+    QCOMPARE(options.encoding ? EncodingShownAs(*options.encoding) : QString(), encoding);
+    if (options.action == StartOptions::Action::Error && arguments.contains(u"klingon"_s))
+        QVERIFY(options.message.contains(u"klingon"_s) && options.message.contains(u"Windows-1251"_s));
     // Everything but a start is answered without a display.
     QCOMPARE(StartOptions::answersWithoutWindow(arguments), options.action != StartOptions::Action::Run);
     if (options.action != StartOptions::Action::Run)

@@ -22,4 +22,6 @@ struct DocumentContent
     KeyList rootKeys;                               // keys before the first header
     std::vector<std::unique_ptr<Section>> sections; // in file order
     TextEncoding encoding = defaultNewFileEncoding();
+    // The encoding was named by the user rather than worked out from the bytes.
+    bool encodingGiven = false;
 };

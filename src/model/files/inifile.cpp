@@ -7,6 +7,7 @@
 #include "iniwriter.h"
 #include "memorybudget.h"
 #include "systemreason.h"
+#include "textcodec.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,7 +23,7 @@ QString FileNameFromPath(const QString &path)
     return cut < 0 ? path : path.mid(cut + 1);
 }
 
-ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
+ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error, std::optional<TextEncoding> encoding)
 {
     auto fail = [error](const QString &reason) {
         failWith(error, reason);
@@ -49,10 +50,20 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
     if (!file.open(QIODevice::ReadOnly))
         return fail(deviceReason(file, lastSystemError()));
     DocumentContent content;
+    // A document opened in an encoding the user named is read again in it (View,
+    // Refresh; the read after a save).
+    if (!encoding && doc.content().encodingGiven && doc.path() == nativePath)
+        encoding = doc.encoding();
     try {
         // readAll() reports no failure of its own: the file's error state tells.
-        if (!readIni(content, file) || file.error() != QFileDevice::NoError)
+        QString reason;
+        const bool read = readIni(content, file, &reason, encoding);
+        // A failing file is named by the system's reason, which readIni gives in Qt's words.
+        if (file.error() != QFileDevice::NoError)
             return fail(deviceReason(file, 0));
+        if (!read)
+            return fail(reason);
+        content.encodingGiven = encoding.has_value();
     } catch (const std::bad_alloc &) {
         content = DocumentContent();
         return fail(outOfMemoryWhileReading(info.size()));
@@ -65,14 +76,11 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error)
 ReadBack readBackOf(const DocumentContent &content, const WrittenText &written)
 {
     // How a read works out the encoding again: a byte-order mark tells, and so do the
-    // zero bytes of UTF-16 without one (the writer refuses a file that would lose them),
-    // unless there are no bytes at all; among 8-bit encodings, ASCII bytes get the
-    // encoding of a new file, other valid UTF-8 is UTF-8, and anything else is worked out
-    // by guessing, which only a real read can say, except for legacy text: each of its
-    // characters is written as bytes that decode alone to it again, and every line the
-    // writer makes holds "=" or is a header whose "]" follows whole characters, so a read
-    // in the code page loses no line and keeps no escape, unless it takes the bytes for
-    // UTF-8, which only the written bytes tell.
+    // zero bytes of UTF-16 and UTF-32 without one (the writer refuses a file that would
+    // lose them), unless there are no bytes at all; 8-bit text of ASCII bytes only gets
+    // the encoding of a new file, and other 8-bit text the encoding the detector chooses
+    // for the bytes written, which the writer asked it. Text holding escapes may read
+    // back otherwise: only a real read tells.
     const TextEncoding encoding = content.encoding;
     ReadBack readBack;
     readBack.encoding = encoding;
@@ -80,15 +88,13 @@ ReadBack readBackOf(const DocumentContent &content, const WrittenText &written)
     const bool noLines = content.sections.empty() && content.rootKeys.isEmpty();
     if (noLines && !hasByteOrderMark(encoding)) {
         readBack.encoding = defaultNewFileEncoding();
-    } else if (encoding == TextEncoding::Utf8 || encoding == TextEncoding::Legacy || isSingleByte(encoding)) {
+    } else if (!isWide(encoding) && !hasByteOrderMark(encoding)) {
         if (written.ascii)
             readBack.encoding = defaultNewFileEncoding();
-        else if (encoding == TextEncoding::Legacy)
-            encodingKnown = !written.escapes && !written.bytesReadAsUtf8;
         else
-            encodingKnown = encoding == TextEncoding::Utf8 && !written.escapes;
+            encodingKnown = !written.escapes && (encoding == TextEncoding::Utf8 || written.readsAs == encoding);
     }
-    readBack.exact = written.rowsReadBack && encodingKnown;
+    readBack.exact = written.rowsReadBack && encodingKnown && !content.encodingGiven;
     return readBack;
 }
 
@@ -120,10 +126,27 @@ bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error, R
 
 ReadResult readBackWritten(IniDocument &doc, const QString &path, const ReadBack &readBack, QString *error)
 {
-    if (!readBack.exact)
-        return ReadIniFile(doc, path, error);
+    if (!readBack.exact) {
+        const bool given = doc.content().encodingGiven;
+        return ReadIniFile(doc, path, error, given ? std::optional(doc.encoding()) : std::nullopt);
+    }
     const QString nativePath = QDir::toNativeSeparators(path);
     doc.resetAsReadBack(nativePath, FileNameFromPath(nativePath), readBack.encoding);
     doc.showOpened();
     return ReadResult::Ok;
+}
+
+QString EncodingShownAs(TextEncoding encoding)
+{
+    return TextCodec::displayName(encoding);
+}
+
+std::optional<TextEncoding> EncodingNamed(const QString &name)
+{
+    return TextCodec::encodingOfName(name);
+}
+
+QStringList EncodingNames()
+{
+    return TextCodec::encodingNames();
 }

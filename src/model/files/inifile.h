@@ -3,6 +3,9 @@
 #include "textencoding.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class IniDocument;
 struct DocumentContent;
@@ -36,7 +39,13 @@ enum class ReadResult {
 // memory there is: checked before reading, and any allocation that fails during the read
 // is caught): document, path and status texts stay exactly as they were and *error
 // (when given) holds the reason.
-ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error = nullptr);
+//
+// With an encoding given (one without mark, see readIni) the file is read in it and the
+// document keeps it as given: a later read of the same path (View, Refresh; the read
+// after a save) uses it again. Without one, a document whose encoding was given and
+// whose path is path is read again in that encoding.
+ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error = nullptr,
+                       std::optional<TextEncoding> encoding = std::nullopt);
 
 // Reading back. After a save the document becomes what a read of the written file gives:
 // path, root text and status bar name the file, and every list comes back as the file
@@ -71,3 +80,11 @@ bool WriteIniFile(const IniDocument &doc, const QString &path, QString *error = 
 // ReadIniFile's results).
 ReadResult readBackWritten(IniDocument &doc, const QString &path, const ReadBack &readBack,
                            QString *error = nullptr);
+
+// Encodings by name, for the user: the name the properties show ("GB18030",
+// "UTF-8（带 BOM）"), the encoding a name given on the command line stands for (case,
+// "-" and "_" do not matter; "cp1251", "latin1" and the like count too) and the names
+// to offer.
+QString EncodingShownAs(TextEncoding encoding);
+std::optional<TextEncoding> EncodingNamed(const QString &name);
+QStringList EncodingNames();

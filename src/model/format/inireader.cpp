@@ -1,6 +1,7 @@
 #include "inireader.h"
 
 #include "documentcontent.h"
+#include "eightbitchoice.h"
 #include "encodingdetector.h"
 #include "inilineparser.h"
 #include "legacycodec.h"
@@ -107,98 +108,107 @@ PieceRead readPieces(QIODevice &file, Take take)
     }
 }
 
-// UTF-8 parsed from its bytes. Without a byte-order mark the bytes must be strictly
-// valid UTF-8 (checked piece by piece); NotThisEncoding when they are not, and content
-// must then be thrown away (the file may still be UTF-8 with a few stray bytes:
-// decodeFile() decides).
-PieceRead readUtf8(QIODevice &file, bool byteOrderMark, DocumentContent &content)
+// UTF-8 parsed from its bytes: strictly valid (checked piece by piece; NotThisEncoding
+// at the first piece that is not, and content must then be thrown away), or with escapes
+// for the bytes that start no valid sequence (a file with a mark, or one that
+// EightBitChoice took for UTF-8 with a few stray bytes).
+PieceRead readUtf8(QIODevice &file, bool strict, DocumentContent &content)
 {
     Utf8Texts texts;
-    texts.validated = !byteOrderMark;
+    texts.validated = strict;
     IniLineParser<char, Utf8Texts> parser(content, texts);
     bool ascii = true;
     const PieceRead read = readPieces(file, [&](QByteArrayView lines) {
         bool piecesAscii = true;
-        if (!byteOrderMark && !TextCodec::isValidUtf8(lines, &piecesAscii))
+        if (strict && !TextCodec::isValidUtf8(lines, &piecesAscii))
             return false;
         ascii = ascii && piecesAscii;
-        texts.allAscii = !byteOrderMark && piecesAscii;
+        texts.allAscii = strict && piecesAscii;
         parser.feed(lines.data(), lines.data() + lines.size());
         return true;
     });
     if (read != PieceRead::Done)
         return read;
     parser.finish();
-    content.encoding = byteOrderMark ? TextEncoding::Utf8Bom
-                       : ascii       ? defaultNewFileEncoding()
-                                     : TextEncoding::Utf8;
+    content.encoding = !strict ? TextEncoding::Utf8 : ascii ? defaultNewFileEncoding() : TextEncoding::Utf8;
     return PieceRead::Done;
 }
 
-// A file without a byte-order mark that is neither UTF-16 nor strict UTF-8, read in the
-// legacy code page a piece at a time: each piece is decoded and parsed, and the
-// encoding detector's questions for that code page (mostly UTF-8 after all? a line
-// lost? too many undecodable bytes?) are answered on the way. NotThisEncoding when
-// the detector would choose another encoding: content must then be thrown away.
-PieceRead readLegacy(QIODevice &file, DocumentContent &content)
+// Text that is neither UTF-16, UTF-32 nor strict UTF-8, read a piece at a time in
+// `encoding` (the legacy code page or a single-byte one): each piece is decoded and
+// parsed. With a choice to count for, its counts run over every piece, and the read is
+// NotThisEncoding when the choice comes out as another encoding (content must then be
+// thrown away); the pieces after the legacy code page has failed are only counted.
+PieceRead readEightBit(QIODevice &file, TextEncoding encoding, EightBitChoice *choice, DocumentContent &content)
 {
     const qsizetype total = file.size();
     LegacyCodec &legacy = LegacyCodec::platform();
-    EncodingDetector::MostlyUtf8 utf8(total);
-    bool maybeUtf8 = true;
     Utf16Texts texts;
     IniLineParser<char16_t, Utf16Texts> parser(content, texts);
     QString text;
     qsizetype seen = 0;
-    qsizetype escapes = 0;
-    qsizetype chars = 0;
     const PieceRead read = readPieces(file, [&](QByteArrayView lines) {
         seen += lines.size();
-        maybeUtf8 = maybeUtf8 && utf8.feed(lines);
-        if (!legacy.keepsLinesOf(lines))
-            return false;
+        if (choice && !choice->holds()) {
+            choice->count(lines);
+            return true;
+        }
         text.truncate(0);
-        escapes += legacy.decodeAppend(lines, &text);
-        chars += text.size();
-        // The text has at most as many characters as the file has bytes.
-        if (!EncodingDetector::fewEscapes(escapes, total))
-            return false;
+        if (encoding == TextEncoding::Legacy) {
+            const qsizetype escapes = legacy.decodeAppend(lines, &text);
+            if (choice)
+                choice->count(lines, escapes, text.size());
+        } else {
+            text = TextCodec::decode(lines, encoding);
+            if (choice)
+                choice->count(lines);
+        }
         const QStringView piece(text);
         parser.feed(piece.utf16(), piece.utf16() + piece.size());
         return true;
     });
     if (read != PieceRead::Done)
         return read;
-    if (seen != total || (maybeUtf8 && utf8.result(total)) || !EncodingDetector::fewEscapes(escapes, chars))
+    if (choice && (seen != total || choice->result() != encoding))
         return PieceRead::NotThisEncoding;
     parser.finish();
-    content.encoding = TextEncoding::Legacy;
+    content.encoding = encoding;
     return PieceRead::Done;
 }
 
 // Reads all of device into content: UTF-8 (and plain ASCII, the common case) is parsed
-// from the bytes themselves and the legacy code page decoded, a piece at a time; other
-// encodings are decoded whole first.
-// Either way the result is what EncodingDetector::decodeFile() and parseIniText() give for the
-// whole text. False when the device fails in a way that read() or seek() reports (the
-// caller also checks its own error state: readAll() reports none).
-bool readContent(QIODevice &device, DocumentContent &content)
+// from the bytes themselves and other 8-bit text decoded, a piece at a time; UTF-16 and
+// UTF-32 are decoded whole first. Either way the result is what
+// EncodingDetector::decodeFile() and parseIniText() give for the whole text (or, with an
+// encoding given, decodeAs()). False when the device fails in a way that read() or
+// seek() reports (the caller also checks its own error state: readAll() reports none),
+// or when the bytes cannot be kept in the encoding given.
+bool readContent(QIODevice &device, DocumentContent &content, std::optional<TextEncoding> given, bool *unkeepable)
 {
     const QByteArray head = device.peek(64 * 1024);
-    const bool utf8Bom = head.startsWith(TextCodec::byteOrderMark(TextEncoding::Utf8Bom));
-    // UTF-16 without a mark reads as valid UTF-8 (its zero bytes are ASCII): it is
-    // recognised first, from the file's head, as decodeFile() does.
-    const bool utf16 = head.startsWith(TextCodec::byteOrderMark(TextEncoding::Utf16LeBom))
-                       || head.startsWith(TextCodec::byteOrderMark(TextEncoding::Utf16BeBom))
-                       || (!utf8Bom && isUtf16(EncodingDetector::utf16WithoutMark(head)));
+    qsizetype markSize = 0;
+    const std::optional<TextEncoding> wide = EncodingDetector::wideOrMarked(head, &markSize);
     PieceRead result = PieceRead::NotThisEncoding;
-    if (!utf16 && (!utf8Bom || device.skip(3) == 3))
-        result = readUtf8(device, utf8Bom, content);
-    if (result == PieceRead::NotThisEncoding && !utf16 && !utf8Bom) {
-        content = DocumentContent();
-        if (!device.seek(0))
-            return false;
-        result = readLegacy(device, content);
+    if (!given && wide == TextEncoding::Utf8Bom) {
+        result = device.skip(3) == 3 ? readUtf8(device, false, content) : PieceRead::Error;
+        content.encoding = TextEncoding::Utf8Bom;
+    } else if (!given && !wide) {
+        result = readUtf8(device, true, content);
+        if (result == PieceRead::NotThisEncoding) {
+            content = DocumentContent();
+            if (!device.seek(0))
+                return false;
+            EightBitChoice choice(head, device.size());
+            result = readEightBit(device, choice.reading(), &choice, content);
+            if (result == PieceRead::NotThisEncoding) {
+                content = DocumentContent();
+                if (!device.seek(0))
+                    return false;
+                const TextEncoding chosen = choice.result();
+                result = chosen == TextEncoding::Utf8 ? readUtf8(device, false, content)
+                                                      : readEightBit(device, chosen, nullptr, content);
+            }
+        }
     }
     if (result == PieceRead::Error)
         return false;
@@ -207,11 +217,16 @@ bool readContent(QIODevice &device, DocumentContent &content)
         if (!device.seek(0))
             return false;
         QByteArray bytes = device.readAll();
-        DecodedText decoded = EncodingDetector::decodeFile(bytes);
+        std::optional<DecodedText> decoded =
+                given ? EncodingDetector::decodeAs(bytes, *given) : EncodingDetector::decodeFile(bytes);
         bytes = QByteArray();
-        decoded.text.squeeze();
-        content.encoding = decoded.encoding;
-        parseIniText(decoded.text, content);
+        if (!decoded) {
+            *unkeepable = true;
+            return false;
+        }
+        decoded->text.squeeze();
+        content.encoding = decoded->encoding;
+        parseIniText(decoded->text, content);
     }
     return true;
 }
@@ -226,13 +241,16 @@ void parseIniText(QStringView text, DocumentContent &content)
     parser.finish();
 }
 
-bool readIni(DocumentContent &content, QIODevice &device, QString *error)
+bool readIni(DocumentContent &content, QIODevice &device, QString *error, std::optional<TextEncoding> encoding)
 {
     content = DocumentContent();
-    if (readContent(device, content))
+    bool unkeepable = false;
+    if (readContent(device, content, encoding, &unkeepable))
         return true;
     content = DocumentContent();
-    if (error)
+    if (error && unkeepable)
+        *error = u"文件不是有效的 %1 文本：用这种编码打开会丢失其中的字节"_s.arg(TextCodec::encodingName(*encoding));
+    else if (error)
         *error = device.errorString();
     return false;
 }

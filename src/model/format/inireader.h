@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringView>
 
+#include "textencoding.h"
+
+#include <optional>
+
 class QIODevice;
 struct DocumentContent;
 
@@ -19,12 +23,17 @@ struct DocumentContent;
 // header; otherwise a line with "=" is a key split at its first "=" (empty data reads
 // as "(Empty)"); anything else is skipped. Nothing is trimmed or merged.
 //
+// With an encoding given (one without mark; the device's own mark of it is kept as its
+// mark) the text is read in that encoding instead.
+//
 // The device must be open for reading at its start and able to seek back to it (a file
 // or a QBuffer). False, with content empty and the device's errorString() in *error
 // (when given), when reading or seeking the device fails; a device whose readAll() may
-// fail without saying so (a file) is checked by the caller as well. An allocation that
-// fails throws std::bad_alloc.
-bool readIni(DocumentContent &content, QIODevice &device, QString *error = nullptr);
+// fail without saying so (a file) is checked by the caller as well. False with a reason
+// as well when the bytes cannot all be kept in the encoding given (UTF-32 holding a unit
+// that is no character). An allocation that fails throws std::bad_alloc.
+bool readIni(DocumentContent &content, QIODevice &device, QString *error = nullptr,
+             std::optional<TextEncoding> encoding = std::nullopt);
 
 // Parses decoded INI text into content (for the reader; also usable on its own).
 void parseIniText(QStringView text, DocumentContent &content);

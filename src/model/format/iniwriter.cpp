@@ -2,12 +2,14 @@
 
 #include "documentcontent.h"
 #include "documentscan.h"
+#include "eightbitchoice.h"
 #include "encodingdetector.h"
 #include "textcodec.h"
 
 #include <QBuffer>
 
 #include <algorithm>
+#include <optional>
 #include <cstring>
 
 using namespace Qt::StringLiterals;
@@ -34,7 +36,9 @@ public:
     Encoder(const DocumentContent &content, const DocumentScan &scan, QIODevice &device, QString *error)
         : m_content(content), m_encoding(content.encoding), m_device(device), m_error(error),
           m_utf8Out(m_encoding == TextEncoding::Utf8 || m_encoding == TextEncoding::Utf8Bom),
-          m_direct((m_utf8Out || m_encoding == TextEncoding::Legacy) && !scan.escapes)
+          m_direct((m_utf8Out || m_encoding == TextEncoding::Legacy) && !scan.escapes),
+          m_forecast(!scan.ascii && (m_encoding == TextEncoding::Legacy || isSingleByte(m_encoding))),
+          m_escapes(scan.escapes)
     {
         m_out.resize(kPiece + 64);
         const QByteArray mark = TextCodec::byteOrderMark(m_encoding);
@@ -61,8 +65,10 @@ public:
         else
             m_text += t.latin1;
         // Direct encoding gathers nothing but a Latin-1 text that is not ASCII, which goes
-        // out at once: the text of a later line may not join it in one chunk.
-        return (m_text.size() < kTextChunk && !m_direct) || encodeText();
+        // out at once: the text of a later line may not join it in one chunk. Otherwise
+        // chunks end at line ends (endLine()), so that the check of a chunk's escapes
+        // decodes whole lines, as a read does.
+        return !m_direct || encodeText();
     }
     bool put(QStringView text)
     {
@@ -83,12 +89,29 @@ public:
     {
         const bool ok = put(QLatin1StringView("\r\n"));
         ++m_lines;
-        return ok;
+        return ok && (m_text.size() < kTextChunk || encodeText());
     }
     bool finish() { return (m_text.isEmpty() || encodeText()) && flush(); }
-    // After finish(), for a legacy file: whether a read takes its bytes for UTF-8.
-    bool readsAsUtf8() const { return m_utf8.result(m_bytes); }
+    // After finish(), for 8-bit text without mark that is not all ASCII: the encoding a
+    // read works out for the bytes written (Utf8 for other text).
+    TextEncoding readsAs() const { return m_choice ? m_choice->result() : TextEncoding::Utf8; }
     bool deviceFailed() const { return m_deviceFailed; }
+
+    // A key line whose bytes start with "[" and end with "]" reads back as a header: in
+    // the legacy code page the trail byte of the data's last character can be that "]"
+    // (a name holding "=" or text that itself ends in "]" the document scan finds).
+    void noteKeyLine(const KeyList::StoredText &name, const KeyList::StoredText &data)
+    {
+        if (m_encoding != TextEncoding::Legacy || data.size() == 0 || !data.wide || name.size() == 0
+            || (name.wide ? name.utf16.front() : QChar(name.latin1.front())) != u'[')
+            return;
+        const QStringView text = data.utf16;
+        const qsizetype last = text.size() >= 2 && text.back().isLowSurrogate() ? 2 : 1;
+        QByteArray bytes;
+        if (TextCodec::encode(text.last(last), m_encoding, &bytes, nullptr) && bytes.endsWith(']'))
+            m_keyLineAsHeader = true;
+    }
+    bool keyLineAsHeader() const { return m_keyLineAsHeader; }
 
 private:
     static constexpr qsizetype kPiece = 1024 * 1024;
@@ -162,11 +185,14 @@ private:
         }
         if (m_used == 0)
             return true;
-        if (m_encoding == TextEncoding::Legacy) {
+        if (m_forecast) {
             // Pieces end after a whole text, and a text that is not ASCII has ASCII ("[",
             // "]", "=", CR LF) on both sides: no UTF-8 sequence runs across two pieces.
-            m_utf8.feed(QByteArrayView(m_out.constData(), m_used));
-            m_bytes += m_used;
+            // Legacy text without escapes is written as characters that decode alone.
+            const QByteArrayView piece(m_out.constData(), m_used);
+            if (!m_choice)
+                m_choice.emplace(piece);
+            m_choice->count(piece, m_encoding == TextEncoding::Legacy && !m_escapes ? 0 : -1);
         }
         if (m_device.write(m_out.constData(), m_used) != m_used) {
             m_deviceFailed = true;
@@ -196,8 +222,9 @@ private:
     QString *const m_error;
     const bool m_utf8Out;
     const bool m_direct;
-    EncodingDetector::MostlyUtf8 m_utf8; // legacy bytes written so far, as a read counts them
-    qsizetype m_bytes = 0;
+    const bool m_forecast; // what a read will make of the bytes is worked out on the way
+    const bool m_escapes;
+    std::optional<EightBitChoice> m_choice; // judges the first piece, counts them all
     QByteArray m_out;    // the piece being filled: its first m_used bytes
     qsizetype m_used = 0;
     QByteArray m_encoded; // a chunk of m_text, encoded
@@ -205,12 +232,15 @@ private:
     qsizetype m_lines = 0;          // line ends put so far
     qsizetype m_chunkStartLine = 0; // line ends put before m_text's first character
     bool m_checkedStart = false;
+    bool m_keyLineAsHeader = false;
     bool m_deviceFailed = false;
 };
 
 bool putRows(Encoder &out, const KeyList &keys)
 {
     for (qsizetype i = 0; i < keys.count(); ++i) {
+        if (!keys.writesEmptyData(i))
+            out.noteKeyLine(keys.storedName(i), keys.storedData(i));
         if (!out.put(keys.storedName(i)) || !out.put(QLatin1StringView("=")))
             return false;
         if (!keys.writesEmptyData(i) && !out.put(keys.storedData(i)))
@@ -244,10 +274,10 @@ bool writeIni(const DocumentContent &content, QIODevice &device, QString *error,
     if (!encodeLines(content, out))
         return false;
     if (written) {
-        written->rowsReadBack = scan.rowsReadBack;
+        written->rowsReadBack = scan.rowsReadBack && !out.keyLineAsHeader();
         written->ascii = scan.ascii;
         written->escapes = scan.escapes;
-        written->bytesReadAsUtf8 = content.encoding == TextEncoding::Legacy && out.readsAsUtf8();
+        written->readsAs = out.readsAs();
     }
     return true;
 }

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "textencoding.h"
+
 class QIODevice;
 struct DocumentContent;
 
@@ -16,8 +18,10 @@ struct WrittenText
     bool ascii = true;
     // Some text holds an escape (a character standing for an undecodable byte).
     bool escapes = false;
-    // For the legacy code page: the bytes written would read as UTF-8 (mostly valid).
-    bool bytesReadAsUtf8 = false;
+    // For 8-bit text without mark that is not all ASCII in the legacy code page or a
+    // single-byte one: the encoding a read works out for the bytes written (the encoding
+    // detector's own choice, asked of them); Utf8 for other text.
+    TextEncoding readsAs = TextEncoding::Utf8;
 };
 
 // Writes the INI text of content to device (open for writing), in pieces of about a

@@ -1,26 +1,41 @@
 #include "encodingdetector.h"
 
+#include "eightbitchoice.h"
 #include "legacycodec.h"
-#include "singlebytecodec.h"
 #include "textcodec.h"
-
-#ifdef TARNWICK_HAVE_ICU
-#  include <unicode/ucsdet.h>
-#endif
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
 constexpr qsizetype kHeadBytes = 64 * 1024;
+
+constexpr TextEncoding kMarked[] = {TextEncoding::Utf8Bom, TextEncoding::Utf32LeBom, TextEncoding::Utf32BeBom,
+                                    TextEncoding::Utf16LeBom, TextEncoding::Utf16BeBom};
+
+bool bigEndian(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf32Be || encoding == TextEncoding::Utf32BeBom;
+}
 } // namespace
 
-TextEncoding EncodingDetector::utf16WithoutMark(QByteArrayView bytes)
+bool EncodingDetector::isUtf32Text(QByteArrayView bytes, bool bigEndian)
 {
-    const QByteArrayView head = bytes.first(std::min(bytes.size(), kHeadBytes));
-    // Most 8-bit files hold no zero byte at all: nothing more to look at.
-    if (head.isEmpty() || !std::memchr(head.data(), 0, size_t(head.size())))
-        return TextEncoding::Utf8;
+    if (bytes.size() % 4 != 0)
+        return false;
+    const auto *s = reinterpret_cast<const uchar *>(bytes.data());
+    for (qsizetype i = 0; i < bytes.size(); i += 4, s += 4) {
+        const char32_t c = bigEndian ? (char32_t(s[0]) << 24 | char32_t(s[1]) << 16 | char32_t(s[2]) << 8 | s[3])
+                                     : (char32_t(s[3]) << 24 | char32_t(s[2]) << 16 | char32_t(s[1]) << 8 | s[0]);
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            return false;
+    }
+    return true;
+}
+
+namespace {
+std::optional<TextEncoding> utf16WithoutMark(QByteArrayView head)
+{
     qsizetype zeros[2] = {0, 0};
     for (qsizetype i = 0; i < head.size(); ++i) {
         if (head[i] == 0)
@@ -35,58 +50,67 @@ TextEncoding EncodingDetector::utf16WithoutMark(QByteArrayView bytes)
         return TextEncoding::Utf16Le;
     if (ascii(zeros[0], zeros[1]))
         return TextEncoding::Utf16Be;
-    return TextEncoding::Utf8;
+    return std::nullopt;
+}
+} // namespace
+
+std::optional<TextEncoding> EncodingDetector::wideWithoutMark(QByteArrayView bytes)
+{
+    const QByteArrayView head = bytes.first(std::min(bytes.size(), kHeadBytes));
+    // Most 8-bit files hold no zero byte at all: nothing more to look at.
+    if (head.isEmpty() || !std::memchr(head.data(), 0, size_t(head.size())))
+        return std::nullopt;
+    const qsizetype units32 = head.size() / 4;
+    if (bytes.size() % 4 == 0 && units32 > 0) {
+        for (const bool big : {false, true}) {
+            if (!isUtf32Text(head.first(4 * units32), big))
+                continue;
+            // An ASCII character: its low byte below 0x80, the three others zero.
+            qsizetype ascii = 0;
+            for (qsizetype i = 0; i < units32; ++i) {
+                const QByteArrayView unit = head.sliced(4 * i, 4);
+                const QByteArrayView high = big ? unit.first(3) : unit.last(3);
+                ascii += uchar(unit[big ? 3 : 0]) < 0x80 && high == QByteArrayView("\0\0\0", 3);
+            }
+            if (ascii * 16 >= units32)
+                return big ? TextEncoding::Utf32Be : TextEncoding::Utf32Le;
+        }
+    }
+    return utf16WithoutMark(head);
 }
 
-TextEncoding EncodingDetector::singleByte(QByteArrayView bytes)
+std::optional<TextEncoding> EncodingDetector::wideOrMarked(QByteArrayView head, qsizetype *markSize)
 {
-#ifdef TARNWICK_HAVE_ICU
-    const QByteArrayView head = bytes.first(std::min(bytes.size(), kHeadBytes));
-    UErrorCode status = U_ZERO_ERROR;
-    UCharsetDetector *detector = ucsdet_open(&status);
-    TextEncoding chosen = TextEncoding::Windows1252;
-    if (U_SUCCESS(status))
-        ucsdet_setText(detector, head.data(), int32_t(head.size()), &status);
-    int32_t count = 0;
-    const UCharsetMatch **matches = U_SUCCESS(status) ? ucsdet_detectAll(detector, &count, &status)
-                                                      : nullptr;
-    // The best single-byte candidate decides; multi-byte ones are not asked about here.
-    for (int32_t i = 0; U_SUCCESS(status) && i < count; ++i) {
-        const char *name = ucsdet_getName(matches[i], &status);
-        const int confidence = ucsdet_getConfidence(matches[i], &status);
-        if (U_FAILURE(status))
-            break;
-        TextEncoding candidate = TextEncoding::Utf8;
-        if (std::strcmp(name, "windows-1251") == 0)
-            candidate = TextEncoding::Windows1251;
-        else if (std::strcmp(name, "windows-1250") == 0)
-            candidate = TextEncoding::Windows1250;
-        else if (std::strcmp(name, "KOI8-R") == 0)
-            candidate = TextEncoding::Koi8R;
-        else if (std::strcmp(name, "ISO-8859-1") == 0 || std::strcmp(name, "windows-1252") == 0)
-            break;
-        if (candidate == TextEncoding::Utf8)
+    for (const TextEncoding marked : kMarked) {
+        const QByteArray mark = TextCodec::byteOrderMark(marked);
+        if (!head.startsWith(mark))
             continue;
-        if (confidence >= kMinConfidence && SingleByteCodec::isAvailable(candidate))
-            chosen = candidate;
-        break;
+        // FF FE 00 00 is UTF-16's mark and a zero character unless UTF-32 follows.
+        if (isUtf32(marked) && !isUtf32Text(head.first(head.size() & ~qsizetype(3)), bigEndian(marked)))
+            continue;
+        if (markSize)
+            *markSize = mark.size();
+        return marked;
     }
-    ucsdet_close(detector);
-    return chosen;
-#else
-    Q_UNUSED(bytes);
-    return TextEncoding::Windows1252;
-#endif
+    if (markSize)
+        *markSize = 0;
+    return wideWithoutMark(head);
 }
 
 DecodedText EncodingDetector::decodeFile(QByteArrayView bytes)
 {
-    for (const TextEncoding marked :
-         {TextEncoding::Utf8Bom, TextEncoding::Utf16LeBom, TextEncoding::Utf16BeBom}) {
-        const QByteArray bom = TextCodec::byteOrderMark(marked);
-        if (bytes.startsWith(bom))
-            return {TextCodec::decode(bytes.sliced(bom.size()), marked), marked};
+    qsizetype markSize = 0;
+    std::optional<TextEncoding> wide = wideOrMarked(bytes, &markSize);
+    // UTF-32 is taken only when every unit of the file is a character; past the head a
+    // unit that is none makes it UTF-16 (FF FE and a zero character) or 8-bit text.
+    if (wide && isUtf32(*wide) && !isUtf32Text(bytes.sliced(markSize), bigEndian(*wide))) {
+        const bool utf16Mark = *wide == TextEncoding::Utf32LeBom;
+        markSize = utf16Mark ? 2 : 0;
+        wide = utf16Mark ? std::optional(TextEncoding::Utf16LeBom)
+                         : utf16WithoutMark(bytes.first(std::min(bytes.size(), kHeadBytes)));
     }
+    if (wide)
+        return {TextCodec::decode(bytes.sliced(markSize), *wide), *wide};
     return decode(bytes);
 }
 
@@ -94,83 +118,56 @@ DecodedText EncodingDetector::decode(QByteArrayView bytes)
 {
     DecodedText result;
     bool ascii = false;
-    if (const TextEncoding utf16 = utf16WithoutMark(bytes); isUtf16(utf16)) {
-        result.encoding = utf16;
-    } else if (isMostlyUtf8(bytes, &ascii)) {
+    if (TextCodec::isValidUtf8(bytes, &ascii)) {
         result.encoding = ascii ? defaultNewFileEncoding() : TextEncoding::Utf8;
-    } else if (LegacyCodec::keepsLines(bytes)) {
-        // How many bytes fail to decode is known once decoded: a few are kept as escapes,
-        // more mean that this is no text in the code page.
-        qsizetype escaped = 0;
-        result.text = LegacyCodec::platform().decode(bytes, &escaped);
-        if (fewEscapes(escaped, result.text.size())) {
-            result.encoding = TextEncoding::Legacy;
-            return result;
-        }
-        result.encoding = singleByte(bytes);
     } else {
-        result.encoding = singleByte(bytes);
+        EightBitChoice choice(bytes, bytes.size());
+        if (choice.reading() == TextEncoding::Legacy) {
+            // How many bytes fail to decode is known once decoded: the one decode serves.
+            qsizetype escaped = 0;
+            result.text = LegacyCodec::platform().decode(bytes, &escaped);
+            choice.count(bytes, escaped, result.text.size());
+        } else {
+            choice.count(bytes);
+        }
+        result.encoding = choice.result();
+        if (result.encoding == TextEncoding::Legacy)
+            return result;
     }
     result.text = TextCodec::decode(bytes, result.encoding);
     return result;
 }
 
+std::optional<DecodedText> EncodingDetector::decodeAs(QByteArrayView bytes, TextEncoding encoding)
+{
+    for (const TextEncoding marked : kMarked) {
+        const QByteArray mark = TextCodec::byteOrderMark(marked);
+        if (withoutMark(marked) == encoding && bytes.startsWith(mark)) {
+            encoding = marked;
+            bytes = bytes.sliced(mark.size());
+            break;
+        }
+    }
+    if (isUtf32(encoding) && !isUtf32Text(bytes, bigEndian(encoding)))
+        return std::nullopt;
+    return DecodedText{TextCodec::decode(bytes, encoding), encoding};
+}
+
 EncodingDetector::Reopening EncodingDetector::reopensAs(QByteArrayView bytes, TextEncoding encoding)
 {
-    if (!TextCodec::byteOrderMark(encoding).isEmpty() || bytes.isEmpty())
+    qsizetype markSize = 0;
+    // UTF-16's mark FF FE before a zero character reads as UTF-32's where UTF-32 follows
+    // (as decodeFile() judges it: every unit after the mark a character).
+    if (encoding == TextEncoding::Utf16LeBom)
+        return wideOrMarked(bytes) == TextEncoding::Utf32LeBom && isUtf32Text(bytes.sliced(4), false)
+                       ? Reopening::ByteOrderMark
+                       : Reopening::Same;
+    if (hasByteOrderMark(encoding) || bytes.isEmpty())
         return Reopening::Same;
-    for (const TextEncoding marked :
-         {TextEncoding::Utf8Bom, TextEncoding::Utf16LeBom, TextEncoding::Utf16BeBom}) {
-        if (bytes.startsWith(TextCodec::byteOrderMark(marked)))
-            return Reopening::ByteOrderMark;
-    }
-    const TextEncoding utf16 = utf16WithoutMark(bytes);
-    if (isUtf16(encoding) ? utf16 != encoding : isUtf16(utf16))
+    const std::optional<TextEncoding> shown = wideOrMarked(bytes, &markSize);
+    if (markSize > 0)
+        return Reopening::ByteOrderMark;
+    if (isWide(encoding) ? shown != encoding : shown.has_value())
         return Reopening::Other;
     return Reopening::Same;
-}
-
-bool EncodingDetector::isMostlyUtf8(QByteArrayView bytes, bool *ascii)
-{
-    if (TextCodec::isValidUtf8(bytes, ascii))
-        return true;
-    *ascii = false;
-    MostlyUtf8 tally(bytes.size());
-    return tally.feed(bytes) && tally.result(bytes.size());
-}
-
-bool EncodingDetector::MostlyUtf8::feed(QByteArrayView piece)
-{
-    const auto *const begin = reinterpret_cast<const uchar *>(piece.data());
-    const uchar *s = begin;
-    const uchar *const end = s + piece.size();
-    while (!m_failed && s < end) {
-        if (*s < 0x80) {
-            ++s;
-            continue;
-        }
-        const int len = TextCodec::utf8SequenceLength(s, end);
-        if (len > 0) {
-            ++m_sequences;
-            s += len;
-            continue;
-        }
-        ++m_invalid;
-        ++s;
-        // The rest of the text holds at most one sequence per two bytes: give up as soon
-        // as even that could not make up for the bytes that failed (that is, when the
-        // text ends before this bound), or as soon as a legacy file shows itself by
-        // dozens of them (its first few kilobytes).
-        const qsizetype needed = kUtf8SequencesPerInvalidByte * m_invalid;
-        const qsizetype at = m_seen + (s - begin);
-        m_needsTotal = std::max(m_needsTotal, at + 2 * (needed - m_sequences));
-        m_failed = (m_total >= 0 && m_total < m_needsTotal) || (m_invalid >= kUtf8JudgedAfter && m_sequences < needed);
-    }
-    m_seen += piece.size();
-    return !m_failed;
-}
-
-bool EncodingDetector::MostlyUtf8::result(qsizetype totalBytes) const
-{
-    return !m_failed && totalBytes >= m_needsTotal && m_sequences >= kUtf8SequencesPerInvalidByte * m_invalid;
 }

@@ -69,39 +69,16 @@ QString LegacyCodec::name(int codePage)
     return CodePageLayout(codePage).displayName();
 }
 
-bool LegacyCodec::keepsLines(QByteArrayView bytes, int codePage)
+bool LegacyCodec::closesHeader(const uchar *lead, const uchar *begin, const uchar *end)
 {
-    return LegacyCodec(codePage).keepsLinesOf(bytes);
-}
-
-bool LegacyCodec::keepsLinesOf(QByteArrayView bytes) const
-{
-    const char *s = bytes.data();
-    const char *const end = s + bytes.size();
-    auto find = [end](const char *from, const char *to, char c) {
-        const void *hit = std::memchr(from, c, size_t(to - from));
-        return hit ? static_cast<const char *>(hit) : end;
-    };
-    // The next LF is kept between lines, so that a file of lone CRs is scanned once.
-    const char *lf = s < end ? find(s, end, '\n') : end;
-    while (s < end) {
-        if (lf < s)
-            lf = find(s, end, '\n');
-        // CR and LF are never part of a sequence, so lines are the same as in the text.
-        const char *lineEnd = std::min(find(s, lf, '\r'), lf);
-        if (lineEnd - s >= 2 && *s == '[' && lineEnd[-1] == ']'
-            && !std::memchr(s, '=', size_t(lineEnd - s))) {
-            // Only such a line is walked: is its "]" the start of a character?
-            const auto *q = reinterpret_cast<const uchar *>(s);
-            const auto *last = reinterpret_cast<const uchar *>(lineEnd - 1);
-            while (q < last)
-                q += std::max(1, m_layout.sequenceLength(q, last + 1));
-            if (q != last)
-                return false;
-        }
-        s = lineEnd + 1;
-    }
-    return true;
+    if (end - lead < 2 || lead[1] != ']' || (end - lead > 2 && lead[2] != '\r' && lead[2] != '\n'))
+        return false;
+    // The pieces decoded always start at a line start: the line's first byte is found by
+    // going back to the last line end before lead.
+    const uchar *p = lead;
+    while (p > begin && p[-1] != '\n' && p[-1] != '\r')
+        --p;
+    return *p == '[';
 }
 
 LegacyCodec::LegacyCodec(int codePage) : m_layout(codePage)
@@ -169,6 +146,11 @@ QString TextTesting::decodeEachSequence(LegacyCodec &codec, QByteArrayView bytes
             ++s;
             continue;
         }
+        if (len == 2 && LegacyCodec::closesHeader(s, reinterpret_cast<const uchar *>(bytes.data()), end)) {
+            escapes += LegacyCodec::appendEscapes(QByteArrayView(s, 1), &out);
+            ++s;
+            continue;
+        }
         const QByteArrayView seq(s, len);
         if (len == 1 && *s < 0x80)
             out.append(QChar(char16_t(*s)));
@@ -229,7 +211,8 @@ qsizetype LegacyCodec::decodeAppend(QByteArrayView bytes, QString *out)
     // converter decodes to more makes room for itself.
     out->resize(start + bytes.size());
     char16_t *d = reinterpret_cast<char16_t *>(out->data()) + start;
-    const auto *s = reinterpret_cast<const uchar *>(bytes.data());
+    const auto *const begin = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *s = begin;
     const uchar *const end = s + bytes.size();
     qsizetype escapes = 0;
     while (s < end) {
@@ -238,7 +221,7 @@ qsizetype LegacyCodec::decodeAppend(QByteArrayView bytes, QString *out)
         if (s == end)
             break;
         const int len = m_layout.sequenceLength(s, end);
-        if (len == 0) {
+        if (len == 0 || (len == 2 && s[1] == ']' && closesHeader(s, begin, end))) {
             *d++ = Escapes::escapeOf(*s++);
             ++escapes;
             continue;

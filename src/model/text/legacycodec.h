@@ -20,7 +20,10 @@
 //
 // Decoding keeps every byte: a byte that starts no valid sequence, or a sequence that
 // does not come back as the same bytes when encoded again, becomes escapes
-// (U+DC00+byte, see TextCodec; an ASCII byte among them stays itself). Each sequence
+// (U+DC00+byte, see TextCodec; an ASCII byte among them stays itself). No line changes
+// its kind: a line whose bytes start with "[" and end with "]" is a header in every
+// ASCII-compatible encoding, so its last "]" is never the trail byte of a character (a
+// lead byte before it stays an escape). Each sequence
 // decodes as the converter decodes it alone; ASCII is copied, and a two-byte sequence
 // is looked up in a table the converter filled the first time its lead byte was met.
 // Encoding turns escapes back into bytes and fails on a character the code page cannot
@@ -38,14 +41,6 @@ public:
 
     static QString name(int codePage = platformCodePage());
     int codePage() const { return m_layout.codePage(); }
-
-    // True when reading bytes in the code page loses no line: no line that starts with
-    // "[", ends in "]" and holds no "=" has its "]" taken into the character before it
-    // (it would be neither a header nor a key). A line with "=" stays a key either way.
-    // Only such lines are walked sequence by sequence; nothing is decoded. Lines never
-    // run across pieces that end at a line end: bytes may be checked piece by piece.
-    static bool keepsLines(QByteArrayView bytes, int codePage = platformCodePage());
-    bool keepsLinesOf(QByteArrayView bytes) const;
 
     // *escaped (when given) is set to how many bytes became escapes.
     QString decode(QByteArrayView bytes, qsizetype *escaped = nullptr);
@@ -78,6 +73,9 @@ private:
     bool encodeRun(QStringView run, QByteArray *out);
     // Returns how many escapes it appended.
     static qsizetype appendEscapes(QByteArrayView bytes, QString *out);
+    // Whether the two-byte sequence at lead would take the "]" that closes a header line
+    // (the bytes from begin, a line start, to end, a line end).
+    static bool closesHeader(const uchar *lead, const uchar *begin, const uchar *end);
     // The table's entry for a sequence of one or two bytes (filling its row first).
     char16_t tableEntry(const uchar *s, int len);
     void fillRow(uchar lead);

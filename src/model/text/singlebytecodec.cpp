@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 
 #include <array>
+#include <iterator>
 
 using namespace Qt::StringLiterals;
 
@@ -62,22 +63,52 @@ Table fromConverter(const char *name)
     return table;
 }
 
+// Each single-byte code page: its name for people, the name ICU's converters know, and
+// its Windows code page number.
+struct Page
+{
+    TextEncoding encoding;
+    const char16_t *name;
+    const char *converter;
+    int codePage;
+};
+constexpr Page pages[] = {
+    {TextEncoding::Windows1252, u"Windows-1252", "windows-1252", 1252},
+    {TextEncoding::Windows1251, u"Windows-1251", "windows-1251", 1251},
+    {TextEncoding::Windows1250, u"Windows-1250", "windows-1250", 1250},
+    {TextEncoding::Koi8R, u"KOI8-R", "KOI8-R", 20866},
+    {TextEncoding::Windows1253, u"Windows-1253", "windows-1253", 1253},
+    {TextEncoding::Windows1254, u"Windows-1254", "windows-1254", 1254},
+    {TextEncoding::Windows1257, u"Windows-1257", "windows-1257", 1257},
+    {TextEncoding::Iso8859_1, u"ISO-8859-1", "ISO-8859-1", 28591},
+    {TextEncoding::Iso8859_2, u"ISO-8859-2", "ISO-8859-2", 28592},
+    {TextEncoding::Iso8859_5, u"ISO-8859-5", "ISO-8859-5", 28595},
+    {TextEncoding::Iso8859_15, u"ISO-8859-15", "ISO-8859-15", 28605},
+    {TextEncoding::Koi8U, u"KOI8-U", "KOI8-U", 21866},
+    {TextEncoding::Cp437, u"CP437", "IBM437", 437},
+    {TextEncoding::Cp866, u"CP866", "IBM866", 866},
+};
+
+const Page &pageOf(TextEncoding encoding)
+{
+    for (const Page &page : pages) {
+        if (page.encoding == encoding)
+            return page;
+    }
+    return pages[0];
+}
+
 const Table &tableOf(TextEncoding encoding)
 {
-    static const Table w1252 = windows1252();
-    static const Table w1251 = fromConverter("windows-1251");
-    static const Table w1250 = fromConverter("windows-1250");
-    static const Table koi8r = fromConverter("KOI8-R");
-    switch (encoding) {
-    case TextEncoding::Windows1251:
-        return w1251;
-    case TextEncoding::Windows1250:
-        return w1250;
-    case TextEncoding::Koi8R:
-        return koi8r;
-    default:
-        return w1252;
-    }
+    // Made the first time each page is asked for, once per process.
+    static const auto tables = [] {
+        std::array<Table, std::size(pages)> all;
+        all[0] = windows1252();
+        for (size_t i = 1; i < std::size(pages); ++i)
+            all[i] = fromConverter(pages[i].converter);
+        return all;
+    }();
+    return tables[size_t(&pageOf(encoding) - pages)];
 }
 
 } // namespace
@@ -89,16 +120,29 @@ bool SingleByteCodec::isAvailable(TextEncoding encoding)
 
 QString SingleByteCodec::name(TextEncoding encoding)
 {
-    switch (encoding) {
-    case TextEncoding::Windows1251:
-        return u"Windows-1251"_s;
-    case TextEncoding::Windows1250:
-        return u"Windows-1250"_s;
-    case TextEncoding::Koi8R:
-        return u"KOI8-R"_s;
-    default:
-        return u"Windows-1252"_s;
+    return QString::fromUtf16(pageOf(encoding).name);
+}
+
+int SingleByteCodec::codePage(TextEncoding encoding)
+{
+    return pageOf(encoding).codePage;
+}
+
+TextEncoding SingleByteCodec::ofCodePage(int codePage)
+{
+    for (const Page &page : pages) {
+        if (page.codePage == codePage)
+            return page.encoding;
     }
+    return TextEncoding::Utf8;
+}
+
+QList<TextEncoding> SingleByteCodec::all()
+{
+    QList<TextEncoding> out;
+    for (const Page &page : pages)
+        out << page.encoding;
+    return out;
 }
 
 QString SingleByteCodec::decode(QByteArrayView bytes, TextEncoding encoding)

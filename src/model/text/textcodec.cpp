@@ -35,6 +35,46 @@ QString decodeUtf16(QByteArrayView in, bool bigEndian)
     return out;
 }
 
+QString decodeUtf32(QByteArrayView in, bool bigEndian)
+{
+    // By hand: Qt's own UTF-32 decoding drops a U+FEFF at the start, which is text here.
+    QString out;
+    out.reserve(in.size() / 4);
+    const auto *s = reinterpret_cast<const uchar *>(in.data());
+    for (qsizetype i = 0; i + 4 <= in.size(); i += 4, s += 4) {
+        char32_t c = bigEndian ? (char32_t(s[0]) << 24 | char32_t(s[1]) << 16 | char32_t(s[2]) << 8 | s[3])
+                               : (char32_t(s[3]) << 24 | char32_t(s[2]) << 16 | char32_t(s[1]) << 8 | s[0]);
+        if (c > 0x10FFFF || QChar::isSurrogate(c))
+            c = QChar::ReplacementCharacter;
+        if (QChar::requiresSurrogates(c)) {
+            out.append(QChar(QChar::highSurrogate(c)));
+            out.append(QChar(QChar::lowSurrogate(c)));
+        } else {
+            out.append(QChar(char16_t(c)));
+        }
+    }
+    return out;
+}
+
+// Fails at a lone surrogate, which UTF-32 has no code for.
+bool encodeUtf32(QStringView text, bool bigEndian, QByteArray *out, qsizetype *badPos)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            *badPos = i;
+            return false;
+        }
+        const char unit[4] = {char(c >> 24), char(c >> 16), char(c >> 8), char(c)};
+        const char little[4] = {unit[3], unit[2], unit[1], unit[0]};
+        out->append(bigEndian ? unit : little, 4);
+    }
+    return true;
+}
+
 void encodeUtf16(QStringView text, bool bigEndian, QByteArray *out)
 {
     const qsizetype start = out->size();
@@ -59,6 +99,10 @@ QByteArray TextCodec::byteOrderMark(TextEncoding encoding)
         return QByteArray("\xFF\xFE", 2);
     case TextEncoding::Utf16BeBom:
         return QByteArray("\xFE\xFF", 2);
+    case TextEncoding::Utf32LeBom:
+        return QByteArray("\xFF\xFE\0\0", 4);
+    case TextEncoding::Utf32BeBom:
+        return QByteArray("\0\0\xFE\xFF", 4);
     default:
         break;
     }
@@ -67,16 +111,17 @@ QByteArray TextCodec::byteOrderMark(TextEncoding encoding)
 
 QString TextCodec::encodingName(TextEncoding encoding)
 {
-    switch (encoding) {
+    switch (withoutMark(encoding)) {
     case TextEncoding::Utf8:
-    case TextEncoding::Utf8Bom:
         return u"UTF-8"_s;
-    case TextEncoding::Utf16LeBom:
     case TextEncoding::Utf16Le:
         return u"UTF-16LE"_s;
-    case TextEncoding::Utf16BeBom:
     case TextEncoding::Utf16Be:
         return u"UTF-16BE"_s;
+    case TextEncoding::Utf32Le:
+        return u"UTF-32LE"_s;
+    case TextEncoding::Utf32Be:
+        return u"UTF-32BE"_s;
     case TextEncoding::Legacy:
         return LegacyCodec::name();
     default:
@@ -85,21 +130,81 @@ QString TextCodec::encodingName(TextEncoding encoding)
     return SingleByteCodec::name(encoding);
 }
 
+QString TextCodec::displayName(TextEncoding encoding)
+{
+    return hasByteOrderMark(encoding) ? encodingName(encoding) + u"（带 BOM）"_s : encodingName(encoding);
+}
+
+namespace {
+// Upper case without "-", "_" and blanks: "utf-8", "UTF8" and "Utf_8" are one name.
+QString plainName(QStringView name)
+{
+    QString out;
+    for (const QChar c : name) {
+        if (c != u'-' && c != u'_' && c != u' ')
+            out += c.toUpper();
+    }
+    return out;
+}
+
+QList<TextEncoding> namedEncodings()
+{
+    QList<TextEncoding> all{TextEncoding::Utf8, TextEncoding::Utf16Le, TextEncoding::Utf16Be,
+                            TextEncoding::Utf32Le, TextEncoding::Utf32Be, TextEncoding::Legacy};
+    return all + SingleByteCodec::all();
+}
+} // namespace
+
+QStringList TextCodec::encodingNames()
+{
+    QStringList names;
+    for (const TextEncoding encoding : namedEncodings())
+        names << encodingName(encoding);
+    return names;
+}
+
+std::optional<TextEncoding> TextCodec::encodingOfName(QStringView name)
+{
+    const QString plain = plainName(name);
+    for (const TextEncoding encoding : namedEncodings()) {
+        if (plainName(encodingName(encoding)) == plain)
+            return encoding;
+    }
+    // The usual other names: the legacy code page by its Windows number or as "ANSI",
+    // GBK as part of GB18030, a single-byte page by its number.
+    const int legacy = LegacyCodec::platformCodePage();
+    const bool chinese = legacy == CodePageLayout::kGb18030 || legacy == 936;
+    if (plain == u"ANSI"_s || (chinese && (plain == u"GBK"_s || plain == u"GB2312"_s || plain == u"CP936"_s)))
+        return TextEncoding::Legacy;
+    if (plain == u"LATIN1"_s)
+        return TextEncoding::Iso8859_1;
+    for (const QString &prefix : {u"CP"_s, u"IBM"_s, u"WINDOWS"_s}) {
+        bool number = false;
+        const int page = plain.startsWith(prefix) ? plain.sliced(prefix.size()).toInt(&number) : 0;
+        if (number && page == legacy)
+            return TextEncoding::Legacy;
+        if (number && SingleByteCodec::ofCodePage(page) != TextEncoding::Utf8)
+            return SingleByteCodec::ofCodePage(page);
+    }
+    return std::nullopt;
+}
+
 QString TextCodec::decode(QByteArrayView bytes, TextEncoding encoding)
 {
-    switch (encoding) {
-    case TextEncoding::Utf8:
-    case TextEncoding::Utf8Bom: {
+    switch (withoutMark(encoding)) {
+    case TextEncoding::Utf8: {
         QString text;
         decodeUtf8(bytes, &text);
         return text;
     }
-    case TextEncoding::Utf16LeBom:
     case TextEncoding::Utf16Le:
         return decodeUtf16(bytes, false);
-    case TextEncoding::Utf16BeBom:
     case TextEncoding::Utf16Be:
         return decodeUtf16(bytes, true);
+    case TextEncoding::Utf32Le:
+        return decodeUtf32(bytes, false);
+    case TextEncoding::Utf32Be:
+        return decodeUtf32(bytes, true);
     case TextEncoding::Legacy:
         return LegacyCodec::platform().decode(bytes);
     default:
@@ -136,6 +241,12 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
     case TextEncoding::Utf16Be:
         encodeUtf16(text, encoding == TextEncoding::Utf16BeBom || encoding == TextEncoding::Utf16Be, out);
         break;
+    case TextEncoding::Utf32LeBom:
+    case TextEncoding::Utf32BeBom:
+    case TextEncoding::Utf32Le:
+    case TextEncoding::Utf32Be:
+        ok = encodeUtf32(text, encoding == TextEncoding::Utf32BeBom || encoding == TextEncoding::Utf32Be, out, &bad);
+        break;
     case TextEncoding::Legacy:
         ok = LegacyCodec::platform().encode(text, out, &bad, &escapes);
         break;
@@ -144,7 +255,7 @@ bool TextCodec::encode(QStringView text, TextEncoding encoding, QByteArray *out,
         escapes = std::any_of(text.begin(), text.end(), [](QChar c) { return Escapes::isEscape(c.unicode()); });
         break;
     }
-    if (ok && !isUtf16(encoding)) {
+    if (ok && !isWide(encoding)) {
         // An escape is a byte that did not decode where it was read. After an edit it may
         // stand next to bytes that make it part of a valid sequence, and the file would
         // read back as other text: that text cannot be saved as it is.

@@ -5,7 +5,10 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
+
+#include <optional>
 
 // Text of a file together with the encoding it was read in.
 struct DecodedText
@@ -16,14 +19,15 @@ struct DecodedText
 
 // Turns the bytes of an INI file into text and back.
 //
-// Bytes that the encoding cannot decode are kept as escapes (see escapes.h); UTF-16 text
-// never holds escapes. Which encoding a file is in is EncodingDetector's business.
+// Bytes that the encoding cannot decode are kept as escapes (see escapes.h); UTF-16 and
+// UTF-32 text never holds escapes. Which encoding a file is in is EncodingDetector's business.
 class TextCodec
 {
 public:
     // Decodes bytes that carry no byte-order mark in the given encoding. For UTF-16 an
     // odd byte at the end is completed with a zero byte into one more code unit, so it
-    // is kept (a write gives it back followed by 00).
+    // is kept (a write gives it back followed by 00). UTF-32 keeps its bytes only where
+    // EncodingDetector::isUtf32Text() holds: other units read as U+FFFD.
     static QString decode(QByteArrayView bytes, TextEncoding encoding);
 
     // Appends the byte-order mark of encoding (if it has one) and the encoded text to
@@ -60,6 +64,14 @@ public:
     static QByteArray byteOrderMark(TextEncoding encoding);
     // A short name for messages: "UTF-8", "UTF-16LE", "GB18030", "Windows-1251", ...
     static QString encodingName(TextEncoding encoding);
+    // The name with its mark, as the properties show it: "UTF-8（带 BOM）", "GB18030".
+    static QString displayName(TextEncoding encoding);
+    // The names a user may give (encodingName() of each encoding without mark), and the
+    // encoding of such a name: case, "-" and "_" do not matter, and the usual other
+    // names count too ("cp1251", "latin1", "GBK" where the legacy code page is Chinese,
+    // "ANSI"). Nothing for a name no encoding here has.
+    static QStringList encodingNames();
+    static std::optional<TextEncoding> encodingOfName(QStringView name);
     // Writes the UTF-8 of text to dst (room for three bytes a code unit); returns how many
     // bytes, or -1 (with *badPos) at a lone surrogate that is no escape.
     static qsizetype encodeUtf8Into(QStringView text, char *dst, qsizetype *badPos, bool *escapes);

@@ -7,8 +7,11 @@
 
 #include <QDir>
 #include <QSignalSpy>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 #ifdef Q_OS_UNIX
 #  include <unistd.h>
@@ -22,6 +25,7 @@ class TestIniReader : public QObject
 
 private:
     static QString readDir() { return QStringLiteral(TARNWICK_TEST_DATA "/read"); }
+    static QString encodingsDir() { return QStringLiteral(TARNWICK_TEST_DATA "/encodings"); }
 
     // A document with some content and status texts, to see that a failed read keeps it.
     static void fillDocument(IniDocument &doc, const QTemporaryDir &dir)
@@ -39,6 +43,46 @@ private:
         while (size - bytes.size() > 80)
             bytes += "k=" + QByteArray(60, 'x') + "\r\n";
         return bytes + "k=" + QByteArray(size - bytes.size() - 4, 'y') + "\r\n";
+    }
+
+
+    // The sections and rows of text as the line rules read it, written out plainly: a
+    // line "[...]" is a header, else a line with "=" a key split at its first "=".
+    static QStringList plainRead(QString text)
+    {
+        if (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+        QStringList out{u"root"_s};
+        QStringList rows;
+        const auto flush = [&] {
+            std::reverse(rows.begin(), rows.end()); // each list shows its last key on top
+            out += rows;
+            rows.clear();
+        };
+        text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+        for (const QString &line : text.split(u'\n')) {
+            if (line.size() >= 2 && line.startsWith(u'[') && line.endsWith(u']')) {
+                flush();
+                out += u"[%1]"_s.arg(line.mid(1, line.size() - 2));
+            } else if (const qsizetype eq = line.indexOf(u'='); eq >= 0) {
+                const QString data = line.mid(eq + 1);
+                rows += line.left(eq) + u" = "_s + (data.isEmpty() ? u"(Empty)"_s : data);
+            }
+        }
+        flush();
+        return out;
+    }
+
+    static QStringList documentRead(const IniDocument &doc)
+    {
+        QStringList out{u"root"_s};
+        for (int node = 1; node <= doc.nodeCount(); ++node) {
+            if (node > 1)
+                out += u"[%1]"_s.arg(doc.nodeText(node));
+            for (const KeyRow &row : doc.list(IniDocument::memberOfNode(node))->rows())
+                out += row.name() + u" = "_s + row.data();
+        }
+        return out;
     }
 
 private slots:
@@ -74,6 +118,42 @@ private slots:
         QCOMPARE(doc.path(), QDir::toNativeSeparators(path));
         QCOMPARE(doc.statusPath(), QDir::toNativeSeparators(path));
         QCOMPARE(doc.statusCount(), u"%1 项目"_s.arg(doc.sectionCount()));
+    }
+
+    void encodings_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("encoding");
+        QFile index(encodingsDir() + u"/index.tsv"_s);
+        QVERIFY(index.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = index.readAll().split('\n');
+        for (const QByteArray &line : lines.mid(1)) {
+            const QList<QByteArray> fields = line.split('\t');
+            if (fields.size() >= 2)
+                QTest::newRow(fields[0].constData()) << QString::fromUtf8(fields[0]) << fields[1];
+        }
+        QVERIFY(lines.size() > 40);
+    }
+
+    // Real files from public repositories, each in the encoding its source declares:
+    // every section name and every row shows as the file's own encoding reads it.
+    void encodings()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, encoding);
+        const QString path = encodingsDir() + u'/' + file;
+        QStringDecoder truth(encoding.constData(), QStringConverter::Flag::Stateless);
+        QVERIFY2(truth.isValid(), encoding.constData());
+        const QString text = truth.decode(TestFiles::readBytes(path));
+        QVERIFY(!truth.hasError());
+        IniDocument doc;
+        QCOMPARE(ReadIniFile(doc, path), ReadResult::Ok);
+        const QStringList expected = plainRead(text);
+        const QStringList actual = documentRead(doc);
+        QCOMPARE(actual.size(), expected.size());
+        for (qsizetype i = 0; i < actual.size(); ++i)
+            QVERIFY2(actual[i] == expected[i], qPrintable(u"read in %1: %2 instead of %3"_s.arg(
+                    TextCodec::encodingName(doc.encoding()), actual[i], expected[i])));
     }
 
     void fileNameFromPath_data()

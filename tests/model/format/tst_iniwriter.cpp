@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -118,6 +119,9 @@ private slots:
         QTest::newRow("root key line reading as a header") << utf8 << u"root header"_s << false;
         QTest::newRow("section key \"[a\" with data \"b]\"") << utf8 << u"key header"_s << false;
         QTest::newRow("\"[a\" with data \"b\"") << utf8 << u"bracket name"_s << true;
+        // 覿 is D3 5D in GB18030: the line's bytes end in "]".
+        QTest::newRow("legacy, \"[a\" with data whose last byte is ]") << TextEncoding::Legacy
+                                                                     << u"bracket byte"_s << false;
         QTest::newRow("utf-8 holding an escape") << utf8 << u"escape"_s << false;
         QTest::newRow("utf-8 with mark, escape") << TextEncoding::Utf8Bom << u"escape"_s << true;
         QTest::newRow("utf-16le, escape") << TextEncoding::Utf16LeBom << u"escape"_s << true;
@@ -133,7 +137,11 @@ private slots:
         QTest::newRow("empty document, utf-16 without mark") << TextEncoding::Utf16Le << u"clear"_s << true;
         QTest::newRow("utf-16be without mark, sorted") << TextEncoding::Utf16Be << u"sort"_s << true;
         QTest::newRow("windows-1251, ASCII only") << TextEncoding::Windows1251 << u"ascii"_s << true;
-        QTest::newRow("windows-1252, non-ASCII") << TextEncoding::Windows1252 << u"latin"_s << false;
+        // The writer asks the encoding detector what a read makes of the bytes it wrote.
+        QTest::newRow("windows-1252, non-ASCII") << TextEncoding::Windows1252 << u"latin"_s << true;
+        QTest::newRow("windows-1251, Cyrillic") << TextEncoding::Windows1251 << u"cyrillic"_s << true;
+        QTest::newRow("utf-32le with mark") << TextEncoding::Utf32LeBom << QString() << true;
+        QTest::newRow("utf-32be without mark, sorted") << TextEncoding::Utf32Be << u"sort"_s << true;
     }
 
     // After Save As the document becomes what a read of the written file gives. Where
@@ -173,20 +181,26 @@ private slots:
             doc.appendRow(b, KeyRow(u"[a"_s, u"b]"_s));
         else if (edit == u"bracket name")
             doc.appendRow(b, KeyRow(u"[a"_s, u"b"_s));
+        else if (edit == u"bracket byte")
+            doc.appendRow(b, KeyRow(u"[a"_s, u"值覿"_s));
         else if (edit == u"escape")
             doc.setRowData(b, 1, u"x"_s + QChar(0xDCFF));
         else if (edit == u"clear")
             doc.clear(u"x.ini"_s), doc.setEncoding(encoding);
         else if (edit == u"utf-8 lookalike")
             doc.setNodeText(a, u"值"_s);
-        if (edit == u"ascii" || edit == u"clear" || edit == u"latin") {
+        if (edit == u"ascii" || edit == u"clear" || edit == u"latin" || edit == u"cyrillic") {
             for (int member = 2; member <= doc.nodeCount(); ++member)
                 doc.setNodeText(member, u"S%1"_s.arg(member));
             while (doc.list(a) && doc.list(a)->count() > 0)
                 doc.removeRow(a, 0);
         }
         if (edit == u"latin")
-            doc.setNodeText(a, u"Café"_s);
+            doc.setNodeText(a, u"Café au lait für Müller"_s);
+        if (edit == u"cyrillic") {
+            doc.setNodeText(a, u"Общие настройки"_s);
+            doc.setNodeText(b, u"Окно программы"_s);
+        }
 
         QTemporaryDir dir;
         const QString path = dir.filePath(u"out.ini"_s);
@@ -203,6 +217,60 @@ private slots:
             QCOMPARE(doc.statusCount(), reread.statusCount());
             QCOMPARE(doc.path(), reread.path());
         }
+    }
+
+    void typedText_data()
+    {
+        QTest::addColumn<QString>("file");      // under tests/data
+        QTest::addColumn<QString>("given");     // the encoding named by the user, or none
+        QTest::addColumn<QByteArray>("encoding"); // what the file is read and saved in
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("data");
+        QTest::newRow("Windows-1252") << u"encodings/windows-1252-notcpucores-german.ini"_s << QString()
+                                      << QByteArray("windows-1252") << u"Benutzer"_s << u"Jürgen Müller"_s;
+        QTest::newRow("Windows-1250") << u"encodings/windows-1250-innosetup-polish.ini"_s << QString()
+                                      << QByteArray("windows-1250") << u"Miasto"_s << u"Łódź, zażółć gęślą jaźń"_s;
+        QTest::newRow("Windows-1251") << u"encodings/windows-1251-teraterm-russian.ini"_s << QString()
+                                      << QByteArray("windows-1251") << u"Пользователь"_s << u"Иван Петров"_s;
+        QTest::newRow("GBK") << u"encodings/gb18030-mirserver-dbsrc-small.ini"_s << QString()
+                             << QByteArray("GB18030") << u"服务器名称"_s << u"兰达尔第二季"_s;
+        QTest::newRow("UTF-8 with a stray byte") << u"read/utf8_stray_byte.ini"_s << QString()
+                                                 << QByteArray("UTF-8") << u"用户"_s << u"Jürgen 张三"_s;
+        QTest::newRow("ISO-8859-15 as given") << u"encodings/iso-8859-1-fbtools-multicfg-latin1.ini"_s
+                                              << u"ISO-8859-15"_s << QByteArray("ISO-8859-15") << u"Preis"_s
+                                              << u"5 €"_s;
+        QTest::newRow("KOI8-R as given") << u"encodings/cp866-kolibrios-games.ini"_s << u"koi8-r"_s
+                                         << QByteArray("KOI8-R") << u"Имя"_s << u"Игра"_s;
+    }
+
+    // What the user types into a file is saved in the file's own encoding (or the one
+    // the user named), and reads back as typed.
+    void typedText()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, given);
+        QFETCH(QByteArray, encoding);
+        QFETCH(QString, name);
+        QFETCH(QString, data);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"typed.ini"_s);
+        QVERIFY(QFile::copy(TestFiles::dataFile(file), path));
+        const std::optional<TextEncoding> named = given.isEmpty() ? std::nullopt : EncodingNamed(given);
+        QVERIFY(given.isEmpty() || named);
+        IniDocument doc;
+        QCOMPARE(ReadIniFile(doc, path, nullptr, named), ReadResult::Ok);
+        QCOMPARE(TextCodec::encodingName(doc.encoding()).toUpper(), QString::fromLatin1(encoding).toUpper());
+        doc.appendRow(2, KeyRow(name, data));
+        ReadBack readBack;
+        QString error;
+        QVERIFY2(WriteIniFile(doc, path, &error, &readBack), qPrintable(error));
+        const QByteArray line = QStringEncoder(encoding.constData()).encode(u"\r\n"_s + name + u'=' + data + u"\r\n"_s);
+        QVERIFY(TestFiles::readBytes(path).contains(line));
+        QCOMPARE(readBackWritten(doc, path, readBack), ReadResult::Ok);
+        QCOMPARE(TextCodec::encodingName(doc.encoding()).toUpper(), QString::fromLatin1(encoding).toUpper());
+        // A read puts the last key of a section on top.
+        QCOMPARE(doc.list(2)->name(0), name);
+        QCOMPARE(doc.list(2)->row(0).data(), data);
     }
 
     void lineBreaks_data()
@@ -402,6 +470,7 @@ private slots:
         QTest::newRow("utf-16le without mark, name starts with U+FEFF")
             << TextEncoding::Utf16Le << QString(QChar(0xFEFF)) + u"k"_s;
         QTest::newRow("windows-1252, name starts with ï»¿") << TextEncoding::Windows1252 << u"ï»¿k"_s;
+
     }
 
     // A file without byte-order mark must not start with one: it would open as another
@@ -422,6 +491,16 @@ private slots:
         QTemporaryDir dir;
         QString error;
         QVERIFY2(WriteIniFile(later, dir.filePath(u"later.ini"_s), &error), qPrintable(error));
+    }
+
+    // FF FE and a first character U+0000 are UTF-32's mark; with every unit after it a
+    // character the file would open as UTF-32.
+    void utf16MarkBeforeZero()
+    {
+        IniDocument doc;
+        doc.setEncoding(TextEncoding::Utf16LeBom);
+        doc.appendRow(0, KeyRow(QString(QChar(0)) + u"k"_s + QChar(0), QString(QChar(0))));
+        refusedSave(doc, {u"第 1 行"_s});
     }
 
     void otherEncodingOnReading_data()

@@ -1,6 +1,7 @@
 #include "testfiles.h"
 
 #include "inidocument.h"
+#include "textcodec.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,8 +84,13 @@ static QString encodingName(TextEncoding encoding)
     case TextEncoding::Windows1251: return u"windows-1251"_s;
     case TextEncoding::Windows1250: return u"windows-1250"_s;
     case TextEncoding::Koi8R: return u"koi8-r"_s;
+    case TextEncoding::Utf32LeBom: return u"utf32le-bom"_s;
+    case TextEncoding::Utf32BeBom: return u"utf32be-bom"_s;
+    case TextEncoding::Utf32Le: return u"utf32le"_s;
+    case TextEncoding::Utf32Be: return u"utf32be"_s;
+    default: break;
     }
-    return {};
+    return TextCodec::encodingName(encoding).toLower();
 }
 
 static void describeList(const KeyList &keys, QString &out)

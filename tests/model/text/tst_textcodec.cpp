@@ -5,6 +5,7 @@
 #include "texttesting.h"
 
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTest>
 
 #include <algorithm>
@@ -31,12 +32,12 @@ private slots:
         QTest::newRow("utf-16le mark") << QByteArray("\xFF\xFE[\0a\0]\0", 8) << TextEncoding::Utf16LeBom << u"[a]"_s;
         QTest::newRow("utf-16be mark") << QByteArray("\xFE\xFF\0[\0a\0]", 8) << TextEncoding::Utf16BeBom << u"[a]"_s;
         QTest::newRow("gbk") << QByteArray("\xC4\xE3=\xBA\xC3") << TextEncoding::Legacy << u"你=好"_s;
-        QTest::newRow("gbk trail bytes [ \\ ]") << QByteArray("\x81[\x95\\\x95]") << TextEncoding::Legacy
-                                                 << u"乕昞昡"_s;
         QTest::newRow("gb18030 four bytes") << QByteArray("\x95\x32\x8F\x34") << TextEncoding::Legacy
                                              << QString::fromUcs4(U"\U00020080", 1);
-        QTest::newRow("overlong utf-8 is not utf-8") << QByteArray("\xC0\xAF\x80") << TextEncoding::Legacy
-                                                      << u"蜡\xDC80"_s;
+        const QByteArray chinese = QStringEncoder("GB18030").encode(u"[设置]\r\n说明=这是一个测试文件，名称是中文数据\r\n"_s);
+        const QString chineseText = u"[设置]\r\n说明=这是一个测试文件，名称是中文数据\r\n"_s;
+        QTest::newRow("overlong utf-8 is not utf-8") << chinese + "k=\xC0\xAF\r\n" << TextEncoding::Legacy
+                                                      << chineseText + u"k=蜡\r\n"_s;
         QTest::newRow("utf-16 odd byte, little endian")
             << QByteArray("\xFF\xFEk\0=\0v\0\x42", 9) << TextEncoding::Utf16LeBom << u"k=vB"_s;
         QTest::newRow("utf-16 odd byte, big endian")
@@ -55,12 +56,28 @@ private slots:
             << QByteArray("\xC2\xBC=\xC4\xE3\xBA\xC3") << TextEncoding::Legacy << u"录=你好"_s;
         QTest::newRow("more than a few undecodable bytes: single-byte")
             << QByteArray("a=\x80\n").repeated(9) << TextEncoding::Windows1252 << u"a=€\n"_s.repeated(9);
-        QTest::newRow("a few undecodable bytes: legacy")
-            << QByteArray("a=\x80\n").repeated(8) << TextEncoding::Legacy << u"a=\xDC80\n"_s.repeated(8);
+        QTest::newRow("Chinese text with a few undecodable bytes: legacy")
+            << chinese + "a=\x80\r\nb=\xFF\r\n" << TextEncoding::Legacy << chineseText + u"a=\xDC80\r\nb=\xDCFF\r\n"_s;
         QTest::newRow("a header's ] taken by the code page: single-byte")
             << QByteArray("[Caf\xE9]\r\n") << TextEncoding::Windows1252 << u"[Café]\r\n"_s;
-        QTest::newRow("the ] taken in a key line: legacy")
-            << QByteArray("[x=\x95]") << TextEncoding::Legacy << u"[x=昡"_s;
+        QTest::newRow("a header's ] after a lead byte: the lead byte kept")
+            << "[\xD6\xD0\x95]\r\n" + chinese << TextEncoding::Legacy << u"[中\xDC95]\r\n"_s + chineseText;
+        QTest::newRow("utf-8, one stray byte beside six characters")
+            << u"[设置]\r\n[其他]\r\n名=值\r\n"_s.toUtf8() + "user=Ren\xE9\r\n" << TextEncoding::Utf8
+            << u"[设置]\r\n[其他]\r\n名=值\r\nuser=Ren\xDCE9\r\n"_s;
+        QTest::newRow("utf-32le mark") << QByteArray("\xFF\xFE\0\0[\0\0\0a\0\0\0]\0\0\0", 16)
+                                       << TextEncoding::Utf32LeBom << u"[a]"_s;
+        QTest::newRow("utf-32be without mark")
+            << QByteArray("\0\0\0[\0\0\x4E\x2D\0\0\0]\0\0\0\r\0\0\0\n", 20) << TextEncoding::Utf32Be
+            << u"[中]\r\n"_s;
+        QTest::newRow("utf-32le mark, then a first key named U+FEFF")
+            << QByteArray("\xFF\xFE\0\0\xFF\xFE\0\0=\0\0\0", 12) << TextEncoding::Utf32LeBom
+            << QString(QChar(0xFEFF)) + u"="_s;
+        QTest::newRow("utf-16le mark and a zero character: no utf-32")
+            << QByteArray("\xFF\xFE\0\0k\0=\0", 8) << TextEncoding::Utf16LeBom << QString(QChar(0)) + u"k="_s;
+        QTest::newRow("utf-32le mark before a unit that is no character: utf-16")
+            << QByteArray("\xFF\xFE\0\0k\0\0\0\0\0\x11\0", 12) << TextEncoding::Utf16LeBom
+            << QString(QChar(0)) + u"k"_s + QChar(0) + QChar(0) + QChar(0x11);
     }
 
     // The encoding is worked out from the bytes, and the mark is not part of the text.
@@ -90,6 +107,8 @@ private slots:
         QTest::newRow("windows-1252") << TextEncoding::Windows1252;
         QTest::newRow("windows-1251") << TextEncoding::Windows1251;
         QTest::newRow("koi8-r") << TextEncoding::Koi8R;
+        QTest::newRow("cp866") << TextEncoding::Cp866;
+        QTest::newRow("windows-1253, three bytes unassigned") << TextEncoding::Windows1253;
     }
 
     // Whatever the bytes, decoding and encoding again gives them back: bytes the
@@ -195,33 +214,36 @@ private slots:
         QTest::addColumn<int>("codePage");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("keepsLines");
         QTest::addColumn<QString>("foreign"); // a character it cannot hold
         const QString thai = u"\x0E01"_s;
         const QChar esc(0xDCD6);
         QTest::newRow("936, the euro sign in one byte")
-            << 936 << QByteArray("[\xD6\xD0]\r\nk=\x80\xCE\xC4") << u"[中]\r\nk=€文"_s << true << thai;
+            << 936 << QByteArray("[\xD6\xD0]\r\nk=\x80\xCE\xC4") << u"[中]\r\nk=€文"_s << thai;
         QTest::newRow("936, a lead byte before a line end")
-            << 936 << QByteArray("k=\xD6\r\nx=\xD6") << u"k=%1\r\nx=%1"_s.arg(esc) << true << thai;
+            << 936 << QByteArray("k=\xD6\r\nx=\xD6") << u"k=%1\r\nx=%1"_s.arg(esc) << thai;
         QTest::newRow("950, a backslash as trail byte")
-            << 950 << QByteArray("[\xA4\xA4\xB3\x5C]") << u"[中許]"_s << true << thai;
-        QTest::newRow("950, a closing bracket as trail byte")
-            << 950 << QByteArray("[\xA4\x5D") << u"[也"_s << false << thai;
+            << 950 << QByteArray("[\xA4\xA4\xB3\x5C]") << u"[中許]"_s << thai;
+        QTest::newRow("950, the closing bracket of a header is no trail byte")
+            << 950 << QByteArray("[\xA4\x5D") << u"[\xDCA4]"_s << thai;
+        QTest::newRow("950, a closing bracket as trail byte in a key")
+            << 950 << QByteArray("k=\xA4\x5D") << u"k=也"_s << thai;
         QTest::newRow("950, a lead byte before a digit")
-            << 950 << QByteArray("k=\xA4" "0") << u"k=\xDCA4" "0"_s << true << thai;
+            << 950 << QByteArray("k=\xA4" "0") << u"k=\xDCA4" "0"_s << thai;
         QTest::newRow("932, katakana of one byte")
-            << 932 << QByteArray("k=\x93\xFA\x83\x5C\xB1") << u"k=日ソｱ"_s << true << thai;
-        QTest::newRow("932, a closing bracket as trail byte")
-            << 932 << QByteArray("[\x83\x5D") << u"[ゾ"_s << false << thai;
+            << 932 << QByteArray("k=\x93\xFA\x83\x5C\xB1") << u"k=日ソｱ"_s << thai;
+        QTest::newRow("932, the closing bracket of a header is no trail byte")
+            << 932 << QByteArray("[\x83\x5D\r\n[\x83\x5D") << u"[\xDC83]\r\n[\xDC83]"_s << thai;
         // The converter's substitute for an unassigned pair is U+FFFD, which 932 writes
         // as FC FC: the second error must be seen as well as the first.
         QTest::newRow("932, unassigned pairs one after another")
-            << 932 << QByteArray("k=\xFC\xFA\xFC\xFC") << u"k=\xDCFC\xDCFA\xDCFC\xDCFC"_s << true << thai;
-        QTest::newRow("949, Hangul") << 949 << QByteArray("[\xC7\xD1\xB1\xB9]") << u"[한국]"_s << true << thai;
+            << 932 << QByteArray("k=\xFC\xFA\xFC\xFC") << u"k=\xDCFC\xDCFA\xDCFC\xDCFC"_s << thai;
+        QTest::newRow("949, Hangul") << 949 << QByteArray("[\xC7\xD1\xB1\xB9]") << u"[한국]"_s << thai;
         QTest::newRow("1252, one byte a character")
-            << 1252 << QByteArray("[\xE9]\r\n\x80=]") << u"[é]\r\n€=]"_s << true << u"中"_s;
+            << 1252 << QByteArray("[\xE9]\r\n\x80=]") << u"[é]\r\n€=]"_s << u"中"_s;
+        QTest::newRow("GB18030, trail bytes [ \\ ] in a key")
+            << 54936 << QByteArray("k=\x81[\x95\\\x95]") << u"k=乕昞昡"_s << QString(QChar(0xD800));
         QTest::newRow("GB18030, four bytes")
-            << 54936 << QByteArray("k=\x81\x30\x81\x30\xD6\xD0") << u"k=\x0080中"_s << true
+            << 54936 << QByteArray("k=\x81\x30\x81\x30\xD6\xD0") << u"k=\x0080中"_s 
             << QString(QChar(0xD800));
     }
 
@@ -230,7 +252,6 @@ private slots:
         QFETCH(int, codePage);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
-        QFETCH(bool, keepsLines);
         QFETCH(QString, foreign);
         LegacyCodec codec(codePage);
         qsizetype escaped = -1;
@@ -238,7 +259,6 @@ private slots:
         QCOMPARE(escaped, qsizetype(std::count_if(text.begin(), text.end(),
                                                   [](QChar c) { return Escapes::isEscape(c.unicode()); })));
         QCOMPARE(TextTesting::decodeEachSequence(codec, bytes), text);
-        QCOMPARE(LegacyCodec::keepsLines(bytes, codePage), keepsLines);
         QByteArray back;
         qsizetype bad = -1;
         QVERIFY(codec.encode(text, &back, &bad));

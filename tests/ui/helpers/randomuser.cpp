@@ -49,6 +49,7 @@ QString RandomUser::step()
         {9, &RandomUser::keyNew},       {5, &RandomUser::keyDelete},   {4, &RandomUser::keyRename},
         {4, &RandomUser::keyCopy},      {7, &RandomUser::changeData},  {5, &RandomUser::treeDrag},
         {3, &RandomUser::treeCtrlInput}, {5, &RandomUser::keyDrag},      {3, &RandomUser::pointAtCell},
+        {2, &RandomUser::editLongText},
     };
     int total = 4; // the two saves below
     for (const Choice &c : choices)

@@ -21,8 +21,9 @@ class QWidget;
 // Drives the real main window as a user would, one random step at a time (menu
 // commands and their shortcuts, clicks, drags and right-clicks with real mouse events,
 // the context-menu keys, in-place edits left by Enter, Escape, Tab, Shift+Tab, a paste
-// of several lines or a command, the real message boxes and file dialogs answered by
-// script), and keeps a reference document beside it. After every step the window's
+// of several lines or a command, long texts pasted into an edit and typed at the end of,
+// the real message boxes and file dialogs answered by script), and keeps a reference
+// document beside it. After every step the window's
 // document, views, status texts and menu flags are compared with the reference, and
 // the highlighted node, the selected node and the list in front must agree; after every
 // save, the file too.
@@ -59,7 +60,8 @@ private:
     void trigger(QAction *item, bool dialogExpected = false, Answer answer = {});
     // Ends the open in-place edit: confirms a random name (commit gets it) by Enter, a
     // paste of several lines, Tab or Shift+Tab (which go on to the next item's edit), or
-    // by choosing a command while it is open; or cancels it with Escape.
+    // by choosing a command while it is open; or cancels it with Escape. Within
+    // editLongText it confirms a long text instead.
     void finishEdit(QAbstractItemView *view, const std::function<void(const QString &)> &commit,
                     int depth = 0);
     void leaveEditByTab(QAbstractItemView *view, bool back, int depth);
@@ -94,6 +96,9 @@ private:
     void keyNew();
     void keyDelete();
     void keyRename();
+    // A key rename whose edit gets a long text: pasted over a short name, typed at the end
+    // of a long one.
+    void editLongText();
     void keyCopy();
     void changeData();
     void pointAtCell();
@@ -115,6 +120,7 @@ private:
     QString m_dialogFileName;
     bool m_sectionFlags[4] = {false, false, false, false}; // Delete, Rename, Copy Name, Copy Path
     bool m_keyFlags[7] = {true, false, false, false, false, false, false};
+    bool m_longText = false; // within editLongText
     QStringList m_recent;
     QString m_failure;
     int m_missingCount = 0;

@@ -1,16 +1,16 @@
 // The input steps of RandomUser that take the paths the views' own code takes: drags
-// with releases anywhere, Ctrl+click and Ctrl+Space, and the ways an in-place edit
-// ends. Where Qt's navigation decides (Tab moves to the item it finds next), the step
+// with releases anywhere, Ctrl+click and Ctrl+Space, the ways an in-place edit ends,
+// and long texts in an edit. Where Qt's navigation decides (Tab moves to the item it finds next), the step
 // reads where the view went and expects the document to have followed.
 #include "randomuser.h"
 
 #include "frmini.h"
+#include "longlineedit.h"
 #include "sectiontreemodel.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QLineEdit>
 #include <QPointer>
 #include <QTest>
 #include <QTreeView>
@@ -23,6 +23,17 @@ const QStringList editNames = {u"a"_s, u"A"_s, u"b"_s, u"B"_s, u"alpha"_s, u"Bet
                                u"k=v"_s, u"[x"_s, u"x]"_s, u"[s]"_s, u"dup"_s, u"a b"_s,
                                QString(300, u'长'), QString(5000, u'x')};
 const QStringList lineBreaks = {u"\r\n"_s, u"\n"_s, u"\r"_s};
+
+// The in-place edit open in view: Qt's line edit, or the long-text editor for a long text
+// (both have the properties text and cursorPosition).
+QWidget *openEditor(const QAbstractItemView *view)
+{
+    for (QWidget *child : view->viewport()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible())
+            return child;
+    }
+    return nullptr;
+}
 } // namespace
 
 void RandomUser::refClick(int node)
@@ -50,25 +61,45 @@ void RandomUser::finishEdit(QAbstractItemView *view, const std::function<void(co
                             int depth)
 {
     // The edit has the focus; after a dialog the window may not be active, so look for it.
-    QLineEdit *editor = nullptr;
-    for (QLineEdit *child : view->findChildren<QLineEdit *>()) {
-        if (child->isVisible())
-            editor = child;
-    }
+    QWidget *editor = openEditor(view);
     if (!editor) {
         expect(false, u"no in-place edit in %1"_s.arg(view->objectName()));
+        return;
+    }
+    const QString before = editor->property("text").toString();
+    if (m_longText) {
+        const bool isLong = qobject_cast<LongLineEdit *>(editor) != nullptr;
+        expect(isLong == (before.size() >= LongLineEdit::minimumLength), u"the edit of a long text is no long-text editor"_s);
+        if (!isLong) {
+            // Pasted over the whole name; only the first line arrives.
+            const QString text = QString(LongLineEdit::minimumLength + pick(1000), u'L') + any(editNames);
+            log(u"  long text of %1 characters pasted"_s.arg(text.size()));
+            QGuiApplication::clipboard()->setText(text + any(lineBreaks) + u"second"_s);
+            QMetaObject::invokeMethod(editor, "selectAll");
+            QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+            QTest::keyClick(editor, Qt::Key_Return);
+            commit(text);
+        } else {
+            log(u"  typed at the end of a long text"_s);
+            QTest::keyClick(editor, Qt::Key_End);
+            QTest::keyClicks(editor, u"xy"_s);
+            QTest::keyClick(editor, Qt::Key_Backspace);
+            QTest::keyClick(editor, Qt::Key_Return);
+            commit(before + u'x');
+        }
+        settle();
         return;
     }
     const QString name = any(editNames);
     const int how = depth > 1 ? pick(60) : pick(100);
     if (how < 40) {
         log(u"  edit confirmed as \"%1\""_s.arg(name));
-        editor->setText(name);
+        editor->setProperty("text", name);
         QTest::keyClick(editor, Qt::Key_Return);
         commit(name);
     } else if (how < 60) {
         log(u"  edit cancelled"_s);
-        editor->setText(name);
+        editor->setProperty("text", name);
         QTest::keyClick(editor, Qt::Key_Escape);
     } else if (how < 72) {
         // A paste of several lines keeps the first; what was around it stays.
@@ -76,14 +107,14 @@ void RandomUser::finishEdit(QAbstractItemView *view, const std::function<void(co
         const bool shiftInsert = chance(50);
         log(u"  edit pasted with %1"_s.arg(shiftInsert ? u"Shift+Insert"_s : u"Ctrl+V"_s));
         QGuiApplication::clipboard()->setText(text);
-        editor->setText(u"<>"_s);
-        editor->setCursorPosition(1);
+        editor->setProperty("text", u"<>"_s);
+        editor->setProperty("cursorPosition", 1);
         QTest::keyClick(editor, shiftInsert ? Qt::Key_Insert : Qt::Key_V,
                         shiftInsert ? Qt::ShiftModifier : Qt::ControlModifier);
         QTest::keyClick(editor, Qt::Key_Return);
         commit(u'<' + name + u'>');
     } else if (how < 86) {
-        editor->setText(name);
+        editor->setProperty("text", name);
         commit(name);
         leaveEditByTab(view, chance(50), depth);
         return;
@@ -95,9 +126,9 @@ void RandomUser::finishEdit(QAbstractItemView *view, const std::function<void(co
             &RandomUser::refresh,    &RandomUser::keyDelete,   &RandomUser::sectionDelete,
             &RandomUser::sectionRename, &RandomUser::keyRename};
         log(u"  edit typed \"%1\", left open for a command"_s.arg(name));
-        editor->setText(name);
+        editor->setProperty("text", name);
         commit(name);
-        QPointer<QLineEdit> typed = editor;
+        QPointer<QWidget> typed = editor;
         // A desktop activates the window the user goes on in (see RandomUser::step).
         if (!m_window.isActiveWindow())
             reactivate();
@@ -112,20 +143,24 @@ void RandomUser::finishEdit(QAbstractItemView *view, const std::function<void(co
     settle();
 }
 
+void RandomUser::editLongText()
+{
+    // Keys only: a section's name goes into the delete question, whose label lays out
+    // the whole name, which would slow every later step down.
+    log(u"Long text:"_s);
+    m_longText = true;
+    keyRename();
+    m_longText = false;
+}
+
 void RandomUser::leaveEditByTab(QAbstractItemView *view, bool back, int depth)
 {
     log(back ? u"  edit left by Shift+Tab"_s : u"  edit left by Tab"_s);
-    QLineEdit *editor = nullptr;
-    for (QLineEdit *child : view->findChildren<QLineEdit *>()) {
-        if (child->isVisible())
-            editor = child;
-    }
-    QTest::keyClick(editor, back ? Qt::Key_Backtab : Qt::Key_Tab);
+    QTest::keyClick(openEditor(view), back ? Qt::Key_Backtab : Qt::Key_Tab);
     settle();
     // The view moved to the item it found next (or stayed): the document must follow.
     const QModelIndex current = view->currentIndex();
-    const QList<QLineEdit *> editors = view->findChildren<QLineEdit *>();
-    const bool open = std::any_of(editors.cbegin(), editors.cend(), [](QLineEdit *e) { return e->isVisible(); });
+    const bool open = openEditor(view) != nullptr;
     if (view == tree()) {
         const int node = SectionTreeModel::treeIndexOf(current);
         if (node > 0 && node != m_ref.selected)

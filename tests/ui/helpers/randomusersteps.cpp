@@ -4,6 +4,7 @@
 
 #include "celltext.h"
 #include "frmini.h"
+#include "longlineedit.h"
 #include "modalscript.h"
 
 #include <QAction>
@@ -12,7 +13,6 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHelpEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -27,7 +27,8 @@ namespace {
 const QStringList dataPool = {u"123"_s, u"-5"_s, u" 7 "_s, u"1e3"_s, u"True"_s, u"False"_s,
                               u"true"_s, u"C:\\x"_s, u"I:\\data\\f.ini"_s, u"J:\\a"_s, u"c:\\x"_s,
                               u"C:/x"_s, u"C:"_s, u"12ab"_s, u"text"_s, u"中文"_s, u"(Empty)"_s,
-                              QString(), u"y]"_s, u"a=b"_s};
+                              QString(), u"y]"_s, u"a=b"_s,
+                              QString(LongLineEdit::minimumLength + 10, u'v') + u"end"_s};
 
 // 1 Number, 2 Boolean, 3 Text, 4 Path, by the value editor's rules.
 int kindOf(const QString &data)
@@ -300,12 +301,15 @@ void RandomUser::changeData()
     QString name = chance(50) ? any({u"a"_s, u"B"_s, u"键"_s, u"dup"_s, QString()}) : key.name;
     QString data = key.data;
     auto answer = [&](QWidget *modal) {
-        auto *txtName = modal->findChild<QLineEdit *>(u"txtName"_s);
-        auto *txtData = modal->findChild<QLineEdit *>(u"txtData"_s);
+        // Qt's line edits, or the long-text editor for a long text: both have the
+        // property text and the slot selectAll.
+        auto *txtName = modal->findChild<QWidget *>(u"txtName"_s);
+        auto *txtData = modal->findChild<QWidget *>(u"txtData"_s);
+        const auto textOf = [](const QWidget *box) { return box->property("text").toString(); };
         auto *cmb = modal->findChild<QComboBox *>(u"cmbBoolean"_s);
         auto *browseButton = modal->findChild<QPushButton *>(u"cmdBrowse"_s);
-        expect(modal->objectName() == u"frmChangeData"_s && txtName->text() == key.name
-                   && txtData->text() == key.data && txtData->isVisibleTo(modal) == (kind != 2)
+        expect(modal->objectName() == u"frmChangeData"_s && textOf(txtName) == key.name
+                   && textOf(txtData) == key.data && txtData->isVisibleTo(modal) == (kind != 2)
                    && cmb->isVisibleTo(modal) == (kind == 2) && browseButton->isVisibleTo(modal) == (kind == 4)
                    && (kind != 2 || cmb->currentText() == (key.data == u"True"_s ? u"True"_s : u"False"_s)),
                u"value editor for \"%1\" (kind %2) shows otherwise"_s.arg(key.data).arg(kind));
@@ -314,7 +318,7 @@ void RandomUser::changeData()
             bool accepted = false;
             ModalScript::answerNext(fileDialog(u"浏览..."_s, QString(), &accepted));
             browseButton->click();
-            expect(ModalScript::dropPending() == 0 && txtData->text() == key.data, u"browse cancel"_s);
+            expect(ModalScript::dropPending() == 0 && textOf(txtData) == key.data, u"browse cancel"_s);
         }
         if (!ok) {
             log(closeBy ? u"  closed"_s : u"  Cancel"_s);
@@ -325,24 +329,24 @@ void RandomUser::changeData()
             // Pasted over the whole name: only its first line arrives.
             log(u"  name pasted with a line break"_s);
             QGuiApplication::clipboard()->setText(name + u"\r\nsecond line"_s);
-            txtName->selectAll();
+            QMetaObject::invokeMethod(txtName, "selectAll");
             QTest::keyClick(txtName, Qt::Key_V, Qt::ControlModifier);
         } else {
-            txtName->setText(name);
+            txtName->setProperty("text", name);
         }
         if (kind == 2) {
             cmb->setCurrentIndex(pick(2));
             data = cmb->currentText();
         } else {
             if (chance(50))
-                txtData->setText(any(dataPool));
-            const QString before = txtData->text();
+                txtData->setProperty("text", any(dataPool));
+            const QString before = textOf(txtData);
             if (chance(30)) {
                 QTest::keyClick(txtData, Qt::Key_End);
                 QTest::keyClicks(txtData, u"-1"_s);
-                expect(txtData->text() == before + (kind == 1 ? u"1"_s : u"-1"_s), u"digit filter"_s);
+                expect(textOf(txtData) == before + (kind == 1 ? u"1"_s : u"-1"_s), u"digit filter"_s);
             }
-            data = txtData->text();
+            data = textOf(txtData);
         }
         log(u"  OK with \"%1\" = \"%2\""_s.arg(name, data));
         modal->findChild<QPushButton *>(u"cmdOK"_s)->click();

@@ -72,7 +72,13 @@ void WindowDriver::rightClick(QTreeView *view, QPoint pos) const
 
 QLineEdit *WindowDriver::editor(QTreeView *view) const
 {
-    for (QLineEdit *child : view->viewport()->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly)) {
+    return qobject_cast<QLineEdit *>(anyEditor(view));
+}
+
+QWidget *WindowDriver::anyEditor(QTreeView *view) const
+{
+    // The delegate's editors are the only widgets on a viewport.
+    for (QWidget *child : view->viewport()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         if (child->isVisible())
             return child;
     }

@@ -11,6 +11,7 @@ class KeyList;
 class QAction;
 class QLineEdit;
 class QTreeView;
+class QWidget;
 
 // Real mouse input on the main window's two views, and what the window tests read back.
 class WindowDriver
@@ -32,8 +33,11 @@ public:
 
     void clickNode(int treeIndex) const;
     void rightClick(QTreeView *view, QPoint pos) const;
-    // The in-place editor open in view, or nullptr.
+    // The in-place editor open in view, or nullptr: editor() Qt's line edit of a short
+    // text, anyEditor() that or the long-text editor (LongLineEdit). Both kinds have the
+    // properties text, cursorPosition and selectedText and the slot selectAll.
     QLineEdit *editor(QTreeView *view) const;
+    QWidget *anyEditor(QTreeView *view) const;
 
     // Each section's name and its keys' names: "alpha:a,b,c|beta:|gamma:x".
     QString outline() const;
