@@ -25,4 +25,8 @@ public:
     bool runValueEditor(ValueEditRequest &) override { return false; }
     void showProperties(const PropertiesInfo &) override {}
     void closeMainWindow() override {}
+
+protected:
+    void beginBusy() override {}
+    void endBusy() override {}
 };

@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -25,6 +26,26 @@ QCommandLineOption hidden(QCommandLineOption option)
 {
     option.setFlags(QCommandLineOption::HiddenFromHelp);
     return option;
+}
+
+// Makes options.file, a file: URL, the path it names; a file on another machine is an
+// error rather than a local path that looks like it.
+void takeFileUrl(StartOptions &options, const QString &program)
+{
+    QUrl url(options.file);
+    if (url.host().compare(u"localhost"_s, Qt::CaseInsensitive) == 0)
+        url.setHost(QString());
+    if (!url.isValid() || !url.isLocalFile() || !url.host().isEmpty() || url.path().isEmpty()) {
+        const QString given = options.file;
+        options = StartOptions();
+        options.action = StartOptions::Action::Error;
+        options.exitCode = 2;
+        options.message = u"%1: 只能打开本机上的文件，\"%2\" 不是。\n请运行 \"%1 --help\" 查看用法。\n"_s.arg(
+            program, given);
+        return;
+    }
+    options.file = url.toLocalFile();
+    options.fileNameBytesSurvive = options.fileNameBytesSurvive && urlNameBytesSurvive(url);
 }
 }
 
@@ -109,6 +130,9 @@ StartOptions StartOptions::parse(const QStringList &arguments,
             && !::fileNameBytesSurvive(native))
             options.fileNameBytesSurvive = false;
     }
+    // File managers and some desktops hand over a file: URL.
+    if (options.file.startsWith(u"file:"_s, Qt::CaseInsensitive))
+        takeFileUrl(options, program);
     return options;
 }
 

@@ -9,9 +9,11 @@
 
 #include <optional>
 
-// The command line: "tarnwick [--encoding NAME] [FILE]", with --help and --version. An
-// unknown option, a second file, an encoding this program does not know or one given
-// without a file is an error (exit code 2). Qt's own options (-platform, -style and the
+// The command line: "tarnwick [--encoding NAME] [FILE]", with --help and --version. FILE
+// may be a file: URL, as file managers hand them over (file:///path,
+// file://localhost/path). An unknown option, a second file, an encoding this program does
+// not know or one given without a file, or a URL naming another machine's file is an
+// error (exit code 2). Qt's own options (-platform, -style and the
 // like) are accepted and left to QApplication. Texts come out in the user interface's
 // language once Qt's Chinese translations are installed.
 struct StartOptions

@@ -67,4 +67,31 @@ public:
 
     // Closes the main window, which ends the program.
     virtual void closeMainWindow() = 0;
+
+    // Shows that the program is at work (the wait pointer) for as long as it lives, and
+    // stops showing it however the work ends: a return, a failure, an exception. Guards
+    // nest. A command takes one around work that may last long on a large document, and
+    // lets it go before it asks or reports anything.
+    class BusyGuard
+    {
+    public:
+        explicit BusyGuard(CommandHost &host) : m_host(host) { m_host.beginBusy(); }
+        ~BusyGuard() { m_host.endBusy(); }
+        Q_DISABLE_COPY_MOVE(BusyGuard)
+
+    private:
+        CommandHost &m_host;
+    };
+    // Runs work under a guard and gives back what it returns.
+    template<typename Work>
+    auto whileBusy(Work &&work)
+    {
+        const BusyGuard guard(*this);
+        return work();
+    }
+
+protected:
+    // Called in pairs by BusyGuard only.
+    virtual void beginBusy() = 0;
+    virtual void endBusy() = 0;
 };

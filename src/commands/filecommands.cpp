@@ -43,10 +43,14 @@ void FileCommands::prepareDialog(const QString &title)
 
 void FileCommands::mnuFileNew_Click()
 {
-    m_doc.clear(IniDocument::untitledName());
-    m_doc.setEncoding(defaultNewFileEncoding());
-    m_doc.setStatusTexts(IniDocument::untitledName(), m_doc.sectionCountText());
-    m_doc.setPath(IniDocument::untitledPath());
+    {
+        // Letting go of a large document takes a while too.
+        const CommandHost::BusyGuard busy(m_host);
+        m_doc.clear(IniDocument::untitledName());
+        m_doc.setEncoding(defaultNewFileEncoding());
+        m_doc.setStatusTexts(IniDocument::untitledName(), m_doc.sectionCountText());
+        m_doc.setPath(IniDocument::untitledPath());
+    }
     m_host.focusKeyList(0);
 }
 
@@ -130,7 +134,8 @@ ReadResult FileCommands::read(const QString &path, IfMissing ifMissing,
     if (!nameReachesFile(path, readFailureText()))
         return ReadResult::Failed;
     QString error;
-    const ReadResult result = ReadIniFile(m_doc, path, &error, m_stamp.get(), ifMissing, encoding);
+    const ReadResult result = m_host.whileBusy(
+        [&] { return ReadIniFile(m_doc, path, &error, m_stamp.get(), ifMissing, encoding); });
     // A missing file leaves an empty document of that name, which Save creates later;
     // the callers keep the dialog's name as they do after any read that did not complete.
     if (result == ReadResult::Failed)
@@ -161,7 +166,8 @@ bool FileCommands::writeAndReadBack(const QString &path)
         return false;
     }
     QString error;
-    const ReadResult result = readBackWritten(m_doc, path, readBack, &error, &written);
+    const ReadResult result =
+        m_host.whileBusy([&] { return readBackWritten(m_doc, path, readBack, &error, &written); });
     if (result != ReadResult::Failed || ownFile)
         *m_stamp = written;
     if (result == ReadResult::Failed)
@@ -174,7 +180,7 @@ bool FileCommands::write(const QString &path, ReadBack *readBack, FileStamp *wri
     if (!nameReachesFile(path, writeFailureText()))
         return false;
     QString error;
-    if (WriteIniFile(m_doc, path, &error, readBack, written))
+    if (m_host.whileBusy([&] { return WriteIniFile(m_doc, path, &error, readBack, written); }))
         return true;
     m_host.showError(appTitle(), writeFailureText().arg(path, error));
     return false;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -37,6 +38,11 @@ bool pathSurvivesAsBytes(const QString &path)
 bool fileNameBytesSurvive(const QByteArray &name)
 {
     return namesAreText || QFile::encodeName(QFile::decodeName(name)) == name;
+}
+
+bool urlNameBytesSurvive(const QUrl &url)
+{
+    return fileNameBytesSurvive(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
 }
 
 bool filePathSurvives(const QString &path)

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QUrl;
+
 // Whether a file name reaches the file it was taken from. Qt turns a name's bytes into
 // text with QFile::decodeName (UTF-8 on Linux, whatever the locale) and the text back
 // into bytes with QFile::encodeName. Bytes that are not valid in that encoding become
@@ -15,6 +17,11 @@
 // True when name, as the system spells it (a command-line argument, the path of a
 // dropped URL), comes back unchanged from decodeName followed by encodeName.
 bool fileNameBytesSurvive(const QByteArray &name);
+
+// The same for a local file's URL (a dropped file, a file: URL on the command line):
+// the URL keeps the name's bytes percent-encoded, its toLocalFile() text may have lost
+// some.
+bool urlNameBytesSurvive(const QUrl &url);
 
 // True when path, as text, can stand for the file it reads as: its text comes back from
 // the bytes it encodes to, and, if it holds U+FFFD, the path up to the last part that

@@ -35,6 +35,8 @@ void SectionCommands::mnuSectionDelete_Click()
     if (!m_host.askYesNo(u"删除项"_s, text, CommandHost::Icon::Question))
         return;
 
+    // The later sections' lists are renumbered, a while on a large document.
+    const CommandHost::BusyGuard busy(m_host);
     const bool wasLast = node == m_doc.nodeCount();
     if (!m_doc.removeSection(node))
         return;
@@ -82,8 +84,13 @@ void SectionCommands::tvwSections_NodeClick(int treeIndex)
     if (m_doc.selectedNode() != treeIndex)
         m_doc.setSelectedNode(treeIndex);
     const int member = IniDocument::memberOfNode(treeIndex);
-    if (member != 0 && !m_doc.list(member)->sorted())
-        m_doc.setSorting(member, true, Qt::AscendingOrder);
+    if (member == 0 || m_doc.list(member)->sorted()) {
+        m_doc.setFrontList(member);
+        return;
+    }
+    // The first click sorts the list, which takes a while on a large one.
+    const CommandHost::BusyGuard busy(m_host);
+    m_doc.setSorting(member, true, Qt::AscendingOrder);
     m_doc.setFrontList(member);
 }
 

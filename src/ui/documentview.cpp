@@ -5,6 +5,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 
 namespace {
 
@@ -86,4 +87,50 @@ void DocumentView::focusInEvent(QFocusEvent *event)
     }
     if (m_doc)
         showDocumentItem();
+    showFocusChange();
+}
+
+void DocumentView::focusOutEvent(QFocusEvent *event)
+{
+    QTreeView::focusOutEvent(event);
+    showFocusChange();
+}
+
+void DocumentView::showFocusChange()
+{
+    update();
+    viewport()->update();
+}
+
+bool DocumentView::event(QEvent *event)
+{
+    const bool handled = QTreeView::event(event);
+    // The frame is painted here, outside the viewport; drawn over in the selection colour
+    // while the view has the focus.
+    if (event->type() == QEvent::Paint && hasFocus() && frameWidth() > 0) {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::Highlight));
+        for (int i = 0; i < frameWidth(); ++i)
+            painter.drawRect(rect().adjusted(i, i, -1 - i, -1 - i));
+    }
+    return handled;
+}
+
+void DocumentView::initViewItemOption(QStyleOptionViewItem *option) const
+{
+    QTreeView::initViewItemOption(option);
+    if (hasFocus())
+        return;
+    QPalette &palette = option->palette;
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        const QColor base = palette.color(group, QPalette::Base);
+        const QColor highlight = palette.color(group, QPalette::Highlight);
+        // A third of the way from the background to the selection colour: the theme's
+        // text on its background loses little contrast there.
+        const auto mix = [](int from, int to) { return from + (to - from) / 3; };
+        palette.setColor(group, QPalette::Highlight,
+                         QColor(mix(base.red(), highlight.red()), mix(base.green(), highlight.green()),
+                                mix(base.blue(), highlight.blue())));
+        palette.setColor(group, QPalette::HighlightedText, palette.color(group, QPalette::Text));
+    }
 }

@@ -10,6 +10,10 @@ class IniDocument;
 // come and go, the model resets, the focus comes in) it is "quiet": that is no choice of
 // the user's, and the derived view neither reports it nor hands it to the document, but
 // shows the document's own state again afterwards.
+//
+// The view with the keyboard focus shows it: its frame is drawn in the selection colour,
+// and a view without the focus draws its selection in a quieter colour (the selection
+// colour faded into the background) with the plain text colour.
 class DocumentView : public QTreeView
 {
     Q_OBJECT
@@ -45,9 +49,15 @@ protected:
 
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    bool event(QEvent *event) override;
+    void initViewItemOption(QStyleOptionViewItem *option) const override;
 
     IniDocument *m_doc = nullptr;
 
 private:
+    // Repaints the frame and the selection after the focus came or went.
+    void showFocusChange();
+
     int m_quiet = 0;
 };

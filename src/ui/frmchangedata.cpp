@@ -14,12 +14,11 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QAbstractItemView>
 
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
-using modApp::twips;
-using modApp::twipsRect;
 
 namespace {
 
@@ -42,12 +41,13 @@ frmChangeData::frmChangeData(QWidget *owner, const ValueEditRequest &request,
                              FileDialogState &dialogs,
                              std::function<bool(FileDialogState &)> showOpenDialog)
     : m_dialogs(dialogs), m_showOpenDialog(std::move(showOpenDialog)),
-      m_valueKind(request.EditValueKind)
+      m_valueKind(request.EditValueKind), m_scale(modApp::fontScale(font()))
 {
     setObjectName(u"frmChangeData"_s);
     modApp::prepareDialog(this, owner, u"查看/修改数值"_s, QSize(twips(5775), twips(3135)));
     createControls(request);
     loadRequest(request);
+    describeControls();
     modApp::centreOnScreen(this, owner);
 }
 
@@ -74,6 +74,8 @@ void frmChangeData::createControls(const ValueEditRequest &request)
     m_cmbBoolean = new QComboBox(this);
     m_cmbBoolean->setObjectName(u"cmbBoolean"_s);
     m_cmbBoolean->setGeometry(twipsRect(240, 1800, 1455, 300));
+    // Its list opens in a window of its own, which would take the desktop's colours.
+    m_cmbBoolean->view()->setPalette(palette());
 
     m_cmdBrowse = new QPushButton(u"..."_s, this);
     m_cmdBrowse->setObjectName(u"cmdBrowse"_s);
@@ -92,8 +94,8 @@ void frmChangeData::createControls(const ValueEditRequest &request)
         button->setAutoDefault(false);
         button->setDefault(false);
     }
-    m_cmdOK->setFont(modApp::dialogButtonFont());
-    m_cmdCancel->setFont(modApp::dialogButtonFont());
+    m_cmdOK->setFont(modApp::dialogButtonFont(m_scale));
+    m_cmdCancel->setFont(modApp::dialogButtonFont(m_scale));
 
     setTabOrder(m_txtData, m_txtName);
     setTabOrder(m_txtName, m_cmbBoolean);
@@ -138,6 +140,25 @@ void frmChangeData::loadRequest(const ValueEditRequest &request)
         m_txtName->setFocus();
     else
         m_txtData->setFocus();
+}
+
+void frmChangeData::describeControls()
+{
+    // Each caption names the control below it: the data caption whichever control the
+    // kind shows. "..." would be read as three dots.
+    m_label1->setBuddy(m_txtName);
+    m_label2->setBuddy(m_valueKind == ValueKind::Boolean ? static_cast<QWidget *>(m_cmbBoolean)
+                                                         : m_txtData);
+    m_txtName->setAccessibleName(u"名称"_s);
+    m_txtData->setAccessibleName(u"数值"_s);
+    if (m_valueKind == ValueKind::Number)
+        m_txtData->setAccessibleDescription(u"只能输入数字 0 到 9"_s);
+    else if (m_valueKind == ValueKind::Path)
+        m_txtData->setAccessibleDescription(u"文件的路径，可用“浏览”按钮选择"_s);
+    m_cmbBoolean->setAccessibleName(u"数值"_s);
+    m_cmbBoolean->setAccessibleDescription(u"True 或 False"_s);
+    m_cmdBrowse->setAccessibleName(u"浏览"_s);
+    m_cmdBrowse->setAccessibleDescription(u"选择一个文件，把它的路径填入数值"_s);
 }
 
 ValueEditRequest frmChangeData::result() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commandhost.h"
+#include "modapp.h"
 
 #include <QDialog>
 
@@ -15,6 +16,9 @@ class QPushButton;
 // choice for Boolean, a text box with a "..." browse button for Path, a text box that
 // takes only typed digits for Number, and a plain text box for Text or any other code.
 // The data text starts selected. The two text boxes take texts of any length (TextBox).
+//
+// The layout is the design's at the default font and grows with a larger one
+// (modApp::fontScale).
 //
 // Neither Enter nor Escape does anything: only OK accepts, and only Cancel or the close
 // box rejects. The dialog writes nothing itself; after exec() returns Accepted the caller
@@ -41,12 +45,22 @@ protected:
 private:
     void createControls(const ValueEditRequest &request);
     void loadRequest(const ValueEditRequest &request);
+    // Accessible names and descriptions, in Chinese, and the captions' buddies.
+    void describeControls();
     void cmdBrowse_Click();
     bool filterNumberEvent(QEvent *event);
+
+    // The design's measures in pixels, grown for the font.
+    int twips(int measure) const { return modApp::twips(measure, m_scale); }
+    QRect twipsRect(int left, int top, int width, int height) const
+    {
+        return modApp::twipsRect(left, top, width, height, m_scale);
+    }
 
     FileDialogState &m_dialogs;
     std::function<bool(FileDialogState &)> m_showOpenDialog;
     ValueKind m_valueKind;
+    double m_scale;
 
     QLabel *m_label1 = nullptr;
     QLabel *m_label2 = nullptr;

@@ -81,14 +81,19 @@ void frmINI::createViews()
 
     tvwSections = new SectionTreeView(m_client);
     tvwSections->setObjectName(u"tvwSections"_s);
+    tvwSections->setAccessibleName(u"项"_s);
+    tvwSections->setAccessibleDescription(u"文件中的各项；选中一项，右边列出它的名称和数据"_s);
     tvwSections->bind(m_doc, m_treeModel);
 
     lstKeys = new KeyListView(m_client);
     lstKeys->setObjectName(u"lstKeys"_s);
+    lstKeys->setAccessibleName(u"名称和数据"_s);
+    lstKeys->setAccessibleDescription(u"所选项中的名称及其数据"_s);
     lstKeys->bind(m_doc, m_keyModel);
 
     QStatusBar *sbBar = statusBar();
     sbBar->setObjectName(u"sbBar"_s);
+    sbBar->setAccessibleName(u"状态栏"_s);
     m_panels = new StatusPanels(sbBar, m_doc);
 
     connect(tvwSections, &SectionTreeView::nodeClicked, this,
@@ -249,10 +254,7 @@ void frmINI::dropEvent(QDropEvent *event)
     // keep the dragging program waiting.
     const QUrl &url = urls.constFirst();
     const QString path = QDir::toNativeSeparators(url.toLocalFile());
-    // The URL keeps the name's bytes percent-encoded; its text has lost any that were
-    // not valid in the system's encoding.
-    const bool intact =
-        fileNameBytesSurvive(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+    const bool intact = urlNameBytesSurvive(url);
     QMetaObject::invokeMethod(this, [this, path, intact] { openPath(path, intact); },
                               Qt::QueuedConnection);
 }

@@ -1,5 +1,6 @@
 #include "frmproperties.h"
 
+#include "decoration.h"
 #include "modapp.h"
 
 #include <QFontMetrics>
@@ -10,7 +11,6 @@
 #include <QTextLayout>
 
 using namespace Qt::StringLiterals;
-using modApp::twips;
 
 namespace {
 
@@ -72,17 +72,21 @@ void elideToWidth(QLabel *label, int width)
 } // namespace
 
 frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
+    : m_scale(modApp::fontScale(font()))
 {
+    // The picture and the title's shadow are not read out.
+    Decoration::leaveOutOf(*this);
     setObjectName(u"frmProperties"_s);
     modApp::prepareDialog(this, owner, u"属性"_s, QSize(twips(baseWidth), twips(baseHeight)));
 
     auto *image = new QLabel(this);
     image->setObjectName(u"Image1"_s);
-    image->setGeometry(twips(240), twips(600), 42, 47);
-    image->setPixmap(QIcon(u":/icons/properties.svg"_s).pixmap(QSize(42, 47)));
+    image->setGeometry(twips(240), twips(600), twips(630), twips(705)); // 42 by 47 pixels
+    image->setPixmap(QIcon(u":/icons/properties.svg"_s).pixmap(image->size()));
+    Decoration::mark(image);
 
     QFont titleFont(u"Arial"_s);
-    titleFont.setPointSizeF(21.75);
+    titleFont.setPointSizeF(21.75 * m_scale);
     titleFont.setBold(true);
     // The shadow is made first so that the grey title, made after it, lies on top.
     // Texts too long for the dialog's designed width are cut in the middle rather than
@@ -93,11 +97,14 @@ frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
     elideToWidth(shadow, right - shadow->x());
     shadow->adjustSize();
     setTextColour(shadow, Qt::white);
+    Decoration::mark(shadow);
     QLabel *title = addLabel(u"lblApp", info.title, 1080, 720);
     title->setFont(titleFont);
     elideToWidth(title, right - shadow->x());
     title->adjustSize();
     setTextColour(title, QColor(0x80, 0x80, 0x80));
+    title->setAccessibleName(info.title);
+    title->setAccessibleDescription(u"文件名"_s);
 
     addRule(u"Line1", 1440);
     const struct {
@@ -116,14 +123,18 @@ frmProperties::frmProperties(QWidget *owner, const PropertiesInfo &info)
         QLabel *value = addLabel(row.value, row.valueText, 2040, row.top);
         elideToWidth(value, right - value->x());
         alignBaselines(caption, value);
+        // Read as one: the caption, then the whole value, even where it is cut.
+        caption->setBuddy(value);
+        value->setAccessibleName(caption->text() + row.valueText);
     }
     addRule(u"Line2", 3360 + extraLine);
 
     auto *ok = new QPushButton(u"确定"_s, this);
     ok->setObjectName(u"cmdOK"_s);
-    ok->setGeometry(modApp::twipsRect(2400, 3600 + extraLine, 1095, 375));
-    ok->setFont(modApp::dialogButtonFont());
-    ok->setAutoDefault(false);
+    ok->setGeometry(modApp::twipsRect(2400, 3600 + extraLine, 1095, 375, m_scale));
+    ok->setFont(modApp::dialogButtonFont(m_scale));
+    // Enter presses the button that has the focus, as on every desktop.
+    ok->setAutoDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     ok->setFocus();
 

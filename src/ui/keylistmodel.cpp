@@ -161,12 +161,12 @@ QVariant KeyListModel::data(const QModelIndex &index, int role) const
 
 QVariant KeyListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal || (section != 0 && section != 1))
         return {};
-    if (section == 0)
-        return u"名称"_s;
-    if (section == 1)
-        return u"数据"_s;
+    if (role == Qt::DisplayRole)
+        return section == 0 ? u"名称"_s : u"数据"_s;
+    if (role == Qt::AccessibleDescriptionRole)
+        return section == 0 ? u"每个键的名称"_s : u"每个键的数据"_s;
     return {};
 }
 

@@ -16,12 +16,20 @@ void PanelRow::addPanel(QWidget *panel, int width)
     layoutPanels();
 }
 
+int PanelRow::widthOf(const Panel &panel) const
+{
+    // A larger font widens a panel to its text; the first one's text may be cut.
+    if (&panel == &m_panels.constFirst())
+        return panel.width;
+    return qMax(panel.width, panel.widget->sizeHint().width());
+}
+
 QSize PanelRow::sizeHint() const
 {
     int width = 0;
     int height = 0;
     for (const Panel &panel : m_panels) {
-        width += panel.width + spacing;
+        width += widthOf(panel) + spacing;
         height = qMax(height, panel.widget->sizeHint().height());
     }
     return {qMax(0, width - spacing), height};
@@ -51,6 +59,8 @@ bool PanelRow::event(QEvent *event)
             if (parentWidget())
                 QCoreApplication::postEvent(parentWidget(), new QEvent(QEvent::LayoutRequest));
         }
+        // The panels' widths follow their texts' too.
+        layoutPanels();
         break;
     default:
         break;
@@ -70,11 +80,11 @@ void PanelRow::layoutPanels()
         return;
     int others = 0;
     for (qsizetype i = 1; i < m_panels.size(); ++i)
-        others += spacing + m_panels[i].width;
+        others += spacing + widthOf(m_panels[i]);
     const Panel &first = m_panels.constFirst();
     int x = 0;
     for (const Panel &panel : std::as_const(m_panels)) {
-        const int wanted = &panel == &first ? this->width() - others : panel.width;
+        const int wanted = &panel == &first ? this->width() - others : widthOf(panel);
         const int width = qMax(wanted, panel.widget->minimumWidth());
         // A panel past the right edge keeps its place; the row clips what lies outside it.
         panel.widget->setGeometry(x, 0, width, this->height());

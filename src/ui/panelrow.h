@@ -17,7 +17,8 @@ public:
 
     // Adds panel (reparented to the row) at the right end. The first panel added is the
     // stretching one: width is its width in a row that has room for every panel, and it
-    // shrinks down to its minimum width first. Later panels keep width.
+    // shrinks down to its minimum width first. Later panels keep width, or the width of
+    // their text (sizeHint) where a larger font needs more.
     void addPanel(QWidget *panel, int width);
 
     // The gap between two panels, in pixels.
@@ -37,6 +38,8 @@ private:
         QWidget *widget;
         int width;
     };
+    int widthOf(const Panel &panel) const;
+
     QList<Panel> m_panels;
     int m_hintHeight = -1;
 };

@@ -120,6 +120,14 @@ int SectionTreeModel::columnCount(const QModelIndex &) const
     return 1;
 }
 
+QVariant SectionTreeModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    // The view hides its header; a screen reader still announces the column.
+    if (orientation == Qt::Horizontal && section == 0 && role == Qt::DisplayRole)
+        return u"项"_s;
+    return {};
+}
+
 QVariant SectionTreeModel::data(const QModelIndex &index, int role) const
 {
     const int treeIndex = treeIndexOf(index);

@@ -12,14 +12,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QLabel *makePanel(QStatusBar *bar, const QString &name, const QString &text, int width,
-                  int minimumWidth)
+QLabel *makePanel(QStatusBar *bar, const QString &name, const QString &text, int minimumWidth)
 {
     auto *panel = new QLabel(text, bar);
     panel->setObjectName(name);
     panel->setMinimumWidth(minimumWidth);
-    if (width == minimumWidth)
-        panel->setFixedWidth(width);
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);
     return panel;
@@ -31,13 +28,16 @@ StatusPanels::StatusPanels(QStatusBar *bar, IniDocument &doc)
     : QObject(bar), m_doc(doc), m_locks(new LockKeyState)
 {
     // Twips to pixels at 96 dpi: 4740 → 316, 1440 → 96, 600 → 40.
-    m_path = makePanel(bar, u"sbBarPath"_s, {}, 316, 96);
-    m_count = makePanel(bar, u"sbBarCount"_s, {}, 96, 96);
-    m_num = makePanel(bar, u"sbBarNum"_s, u"NUM"_s, 40, 40);
-    m_caps = makePanel(bar, u"sbBarCaps"_s, u"CAPS"_s, 40, 40);
-    m_scroll = makePanel(bar, u"sbBarScroll"_s, u"SCRL"_s, 40, 40);
+    m_path = makePanel(bar, u"sbBarPath"_s, {}, 96);
+    m_count = makePanel(bar, u"sbBarCount"_s, {}, 96);
+    m_num = makePanel(bar, u"sbBarNum"_s, u"NUM"_s, 40);
+    m_caps = makePanel(bar, u"sbBarCaps"_s, u"CAPS"_s, 40);
+    m_scroll = makePanel(bar, u"sbBarScroll"_s, u"SCRL"_s, 40);
     for (QLabel *lock : {m_num, m_caps, m_scroll})
         lock->setAlignment(Qt::AlignCenter);
+    m_num->setAccessibleName(u"数字锁定键"_s);
+    m_caps->setAccessibleName(u"大写锁定键"_s);
+    m_scroll->setAccessibleName(u"滚动锁定键"_s);
     showTexts(); // before the bar measures the panels: a Chinese text needs a taller line
 
     // The bar's own layout squeezes widgets below their minimum and draws them over one
@@ -70,11 +70,17 @@ void StatusPanels::showTexts()
 {
     m_path->setText(m_doc.statusPath());
     m_count->setText(m_doc.statusCount());
+    // A screen reader reads a label's name in place of its text: both are in it.
+    m_path->setAccessibleName(u"文件：%1"_s.arg(m_doc.statusPath()));
+    m_count->setAccessibleName(u"项数：%1"_s.arg(m_doc.statusCount()));
 }
 
 void StatusPanels::showLockStates()
 {
-    m_num->setEnabled(m_locks->numLock());
-    m_caps->setEnabled(m_locks->capsLock());
-    m_scroll->setEnabled(m_locks->scrollLock());
+    const std::pair<QLabel *, bool> states[] = {
+        {m_num, m_locks->numLock()}, {m_caps, m_locks->capsLock()}, {m_scroll, m_locks->scrollLock()}};
+    for (const auto &[panel, on] : states) {
+        panel->setEnabled(on);
+        panel->setAccessibleDescription(on ? u"已打开"_s : u"已关闭"_s);
+    }
 }

@@ -120,3 +120,13 @@ void WindowHost::closeMainWindow()
 {
     m_window->close();
 }
+
+void WindowHost::beginBusy()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void WindowHost::endBusy()
+{
+    QGuiApplication::restoreOverrideCursor();
+}

@@ -12,7 +12,8 @@ class QWidget;
 // window: the shared file dialog (a QFileDialog named "Dialogs", created for each use,
 // which shows the platform's native dialog where Qt offers one and Qt's own widget dialog
 // elsewhere; neither leaves Qt's file-dialog history on disk), message boxes, the system clipboard, in-place edits in the two views, focus,
-// and the two modal dialogs, all owned by the main window.
+// and the two modal dialogs, all owned by the main window; the wait pointer while a
+// command is busy.
 class WindowHost : public CommandHost
 {
 public:
@@ -31,6 +32,11 @@ public:
     bool runValueEditor(ValueEditRequest &request) override;
     void showProperties(const PropertiesInfo &info) override;
     void closeMainWindow() override;
+
+protected:
+    // The wait pointer over every window of the program.
+    void beginBusy() override;
+    void endBusy() override;
 
 private:
     bool showFileDialog(FileDialogState &state, bool save);

@@ -3,6 +3,7 @@
 #include "filecommands.h"
 #include "inidocument.h"
 #include "scriptedhost.h"
+#include "systemreason.h"
 #include "testfiles.h"
 
 #include <QDir>
@@ -158,7 +159,7 @@ void TestDiskChanges::refreshFails_data()
     QTest::newRow("deleted") << u"deleted"_s << u"文件不存在"_s;
     QTest::newRow("replaced by a folder") << u"folder"_s << u"这是一个文件夹"_s;
 #ifdef Q_OS_UNIX
-    QTest::newRow("no longer readable") << u"unreadable"_s << qt_error_string(EACCES);
+    QTest::newRow("no longer readable") << u"unreadable"_s << systemReason(EACCES);
 #endif
 }
 
@@ -276,7 +277,7 @@ void TestDiskChanges::syncFails()
     }
     QCOMPARE(host.count(u"showError Tarnwick|"_s), 1);
     const QString error = host.calls.constLast();
-    QVERIFY2(error.contains(path) && error.contains(qt_error_string(EIO)), qPrintable(error));
+    QVERIFY2(error.contains(path) && error.contains(systemReason(EIO)), qPrintable(error));
     QCOMPARE(fileBytes(path), TestFiles::oldBytes());
     QVERIFY(state(doc) == before);
     QCOMPARE(TestFiles::entries(m_dir->path()),

@@ -130,6 +130,7 @@ void TestFileCommands::newTwiceAfterRead()
         QCOMPARE(doc.frontList(), 0);
     }
     QCOMPARE(host.calls, QStringList({u"focusKeyList 0"_s, u"focusKeyList 0"_s}));
+    QCOMPARE(host.busySpans, 2);
 }
 
 void TestFileCommands::cancelChangesNothing_data()
@@ -157,6 +158,7 @@ void TestFileCommands::cancelChangesNothing()
     (commands.*command)();
 
     QCOMPARE(host.calls, QStringList{dialog});
+    QCOMPARE(host.busySpans, 0);
     QVERIFY(Snapshot(doc) == before);
     QCOMPARE(dialogs.filter, FileCommands::dialogFilter());
     QCOMPARE(dialogs.initDir, u"/init"_s);
@@ -203,6 +205,7 @@ void TestFileCommands::saveNewDocumentAsksAndReadsBack()
     commands.mnuFileSave_Click();
 
     QCOMPARE(host.calls, QStringList{u"showSaveDialog Save INI file"_s});
+    QCOMPARE(host.busySpans, 2); // the write and the read back, after the dialog
     QCOMPARE(fileBytes(path), QByteArray("[s]\r\nb=2\r\na=1\r\n"));
     QCOMPARE(doc.path(), path);
     QCOMPARE(doc.rootText(), u"saved.ini"_s);
@@ -283,10 +286,12 @@ void TestFileCommands::refresh()
     QVERIFY(commands.openPath(path));
     doc.setRowName(2, 0, u"renamed"_s);
     doc.addSection(u"extra"_s);
+    host.busySpans = 0;
     commands.mnuViewRefresh_Click();
     QCOMPARE(dumpSections(doc), QStringList{u"s:third=3,second=2,first=1 @0*"_s});
     QCOMPARE(doc.path(), path);
     QCOMPARE(host.count(u"show"_s), 0);
+    QCOMPARE(host.busySpans, 1);
 }
 
 void TestFileCommands::failedWrite_data()
@@ -316,7 +321,9 @@ void TestFileCommands::failedWrite()
 
     saveAs ? commands.mnuFileSaveAs_Click() : commands.mnuFileSave_Click();
 
+    // Reported once the wait pointer is gone ("busy: showError" otherwise).
     QCOMPARE(host.count(u"showError Tarnwick|"_s), 1);
+    QCOMPARE(host.busyDepth, 0);
     const QString error = host.calls.constLast();
     QVERIFY2(error.contains(bad), qPrintable(error));
     QVERIFY(error.section(u'\n', 1).size() > 0); // the system's reason follows the path
@@ -473,7 +480,7 @@ void TestFileCommands::tooLarge()
     const int result = withAddressSpaceRoom(qint64(roomMb) * 1024 * 1024, run, [&] {
         if (works)
             return host.count(u"showError"_s) == 0 && doc.path() == QDir::toNativeSeparators(target) ? 0 : 10;
-        if (host.count(u"showError Tarnwick|"_s) != 1)
+        if (host.count(u"showError Tarnwick|"_s) != 1 || host.busyDepth != 0)
             return 11;
         const QString error = host.calls.constLast();
         if (!error.contains(u"内存不足"_s) || !error.contains(u" MB"_s))

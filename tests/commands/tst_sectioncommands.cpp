@@ -125,7 +125,10 @@ void TestSectionCommands::remove()
 
     commands.mnuSectionDelete_Click();
 
+    // The question comes before the wait pointer, which the removal shows.
     QCOMPARE(host.count(u"askYesNo"_s), 1);
+    QCOMPARE(host.busySpans, answer ? 1 : 0);
+    QCOMPARE(host.busyDepth, 0);
     QCOMPARE(dumpSections(doc), expected);
     QCOMPARE(doc.nodeCount(), expected.size() + 1);
     QVERIFY(!doc.isMember(expected.size() + 2));
@@ -250,6 +253,7 @@ void TestSectionCommands::clickSortsOnceThenLeavesOrder()
     QSignalSpy reorders(&doc, &IniDocument::listReordered);
 
     commands.tvwSections_NodeClick(2);
+    QCOMPARE(host.busySpans, 1); // the sort shows the wait pointer
     // Case-insensitive, and stable for names that compare equal.
     QCOMPARE(dumpSections(doc),
              QStringList({u"s1:A=2,a=4,b=1,C=3 sorted"_s, u"s2:z=1,y=2"_s}));
@@ -262,6 +266,8 @@ void TestSectionCommands::clickSortsOnceThenLeavesOrder()
     QCOMPARE(reorders.size(), 1);
     QCOMPARE(doc.list(2)->rows().front().name(), u"A"_s);
     QVERIFY(host.calls.isEmpty());
+    QCOMPARE(host.busySpans, 1);
+    QCOMPARE(host.busyDepth, 0);
 }
 
 void TestSectionCommands::clickOnSortedListKeepsItsOrder()

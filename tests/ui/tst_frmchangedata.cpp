@@ -1,6 +1,8 @@
 #include "frmchangedata.h"
 #include "longlineedit.h"
+#include "looks.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
@@ -75,6 +77,10 @@ private slots:
     void window();
     void controlsForKind_data();
     void controlsForKind();
+    void readableOnLightAndDarkDesktops_data();
+    void readableOnLightAndDarkDesktops();
+    void growsWithTheFont_data();
+    void growsWithTheFont();
     void typing_data();
     void typing();
     void inputMethod_data();
@@ -176,6 +182,126 @@ void tst_frmChangeData::controlsForKind()
     if (!choice.isEmpty()) {
         QCOMPARE(e.cmbBoolean()->currentText(), choice);
         QCOMPARE(e.cmbBoolean()->geometry(), QRect(16, 120, 97, 20));
+    }
+
+    // A screen reader names each box by its caption, the data caption whichever control
+    // the kind shows, and "..." by what it does.
+    const auto accessible = [](QWidget *w) { return QAccessible::queryAccessibleInterface(w); };
+    const auto labelledBy = [&](QWidget *w) {
+        const auto labels = accessible(w)->relations(QAccessible::Label);
+        return labels.size() == 1 ? labels.constFirst().first->object()->objectName() : QString();
+    };
+    QWidget *dataControl = dataWidth != 0 ? static_cast<QWidget *>(e.txtData()) : e.cmbBoolean();
+    QCOMPARE(labelledBy(e.txtName()), u"Label1"_s);
+    QCOMPARE(labelledBy(dataControl), u"Label2"_s);
+    QCOMPARE(accessible(e.txtName())->text(QAccessible::Name), u"名称"_s);
+    // Qt names a choice list by its entry on Linux, where the caption's relation says what
+    // it is; the text box by its name.
+    if (dataWidth != 0)
+        QCOMPARE(accessible(dataControl)->text(QAccessible::Name), u"数值"_s);
+    else
+        QCOMPARE(accessible(dataControl)->text(QAccessible::Value), choice);
+    QCOMPARE(accessible(dataControl)->text(QAccessible::Description).isEmpty(), kind == 3);
+    QCOMPARE(accessible(e.button(u"cmdBrowse"_s))->text(QAccessible::Name), u"浏览"_s);
+}
+
+void tst_frmChangeData::readableOnLightAndDarkDesktops_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<int>("kind"); // a path shows "...", a boolean the choice list
+    QTest::newRow("light theme, path") << false << 4;
+    QTest::newRow("light theme, boolean") << false << 2;
+    QTest::newRow("dark theme, path") << true << 4;
+    QTest::newRow("dark theme, boolean") << true << 2;
+    // A long text is edited in a box that paints itself.
+    QTest::newRow("dark theme, long text") << true << 3;
+}
+
+// The captions, the boxes and the buttons keep dark text on the dialog's white (WCAG AA:
+// 4.5:1), whatever the desktop's theme.
+void tst_frmChangeData::readableOnLightAndDarkDesktops()
+{
+    QFETCH(bool, dark);
+    QFETCH(int, kind);
+    const Looks::Theme theme(dark);
+    const QString data = kind == 2   ? u"True"_s
+                         : kind == 4 ? u"C:\\Windows\\win.ini"_s
+                                     : QString(LongLineEdit::minimumLength, u'长');
+    Editor e(kind, data, kind == 3 ? data : u"名称"_s);
+    QCOMPARE(qobject_cast<LongLineEdit *>(e.find<QWidget>(u"txtData"_s)) != nullptr, kind == 3);
+    e.dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e.dialog));
+    const QImage shot = e.dialog.grab().toImage();
+    const QStringList texts = {u"Label1"_s, u"Label2"_s, u"txtName"_s, u"txtData"_s, u"cmbBoolean"_s,
+                               u"cmdBrowse"_s, u"cmdOK"_s, u"cmdCancel"_s};
+    for (const QString &name : texts) {
+        const QWidget *w = e.find<QWidget>(name);
+        if (!w->isVisible())
+            continue;
+        // Inside a box's or a button's edge, which is no text.
+        const int edge = name.startsWith(u"Label"_s) ? 0 : 3;
+        const double ratio = Looks::inkContrast(shot, w->geometry().adjusted(edge, edge, -edge, -edge));
+        QVERIFY2(ratio >= 4.5, qPrintable(u"%1: %2:1"_s.arg(name).arg(ratio, 0, 'f', 2)));
+    }
+    if (kind != 2)
+        return;
+    // The choice list opens in a window of its own, in the dialog's colours: "True"
+    // chosen, "False" on white.
+    e.cmbBoolean()->showPopup();
+    QAbstractItemView *list = e.cmbBoolean()->view();
+    QTRY_VERIFY(list->isVisible());
+    const QImage choices = list->viewport()->grab().toImage();
+    for (int row : {0, 1}) {
+        const QRect place = list->visualRect(list->model()->index(row, 0)) & choices.rect();
+        QCOMPARE(choices.pixelColor(place.right() - 2, place.center().y()),
+                 row == 0 ? e.dialog.palette().color(QPalette::Highlight) : QColor(Qt::white));
+        QVERIFY(Looks::inkContrast(choices, place) >= 4.5);
+    }
+    e.cmbBoolean()->hidePopup();
+}
+
+void tst_frmChangeData::growsWithTheFont_data()
+{
+    QTest::addColumn<qreal>("points"); // the desktop's font
+    QTest::addColumn<int>("kind");     // a path shows "...", a boolean the choice list
+    for (const qreal points : Looks::fontSizes()) {
+        QTest::addRow("%g pt, path", points) << points << 4;
+        QTest::addRow("%g pt, boolean", points) << points << 2;
+    }
+}
+
+// At the default font the dialog has its designed size; with a larger one every control
+// grows to hold its text (its sizeHint), inside the dialog, none over another.
+void tst_frmChangeData::growsWithTheFont()
+{
+    QFETCH(qreal, points);
+    QFETCH(int, kind);
+    const Looks::AppFont font(points);
+    Editor e(kind, kind == 2 ? u"False"_s : u"C:\\Windows\\win.ini"_s);
+    e.dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e.dialog));
+    if (points == 9)
+        QCOMPARE(e.dialog.size(), QSize(385, 209));
+    QList<QWidget *> shown;
+    for (QWidget *w : e.dialog.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (w->isVisible())
+            shown << w;
+    }
+    QCOMPARE(shown.size(), kind == 2 ? 6 : 7);
+    for (const QWidget *w : shown) {
+        const QString name = w->objectName();
+        QVERIFY2(e.dialog.rect().contains(w->geometry()), qPrintable(name));
+        if (points > 9) {
+            QVERIFY2(w->width() >= w->sizeHint().width() && w->height() >= w->sizeHint().height(),
+                     qPrintable(u"%1: %2x%3 for %4x%5"_s.arg(name).arg(w->width()).arg(w->height())
+                                    .arg(w->sizeHint().width()).arg(w->sizeHint().height())));
+        }
+        // The text box and "..." overlap by their edge lines, by design (15 twips).
+        for (const QWidget *other : shown) {
+            const QRect both = w->geometry() & other->geometry();
+            QVERIFY2(w == other || both.width() <= 2 || both.height() <= 2,
+                     qPrintable(name + u" over "_s + other->objectName()));
+        }
     }
 }
 

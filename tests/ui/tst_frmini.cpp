@@ -1,22 +1,28 @@
 #include "appstart.h"
 #include "filenamecheck.h"
 #include "frmini.h"
+#include "looks.h"
 #include "modalscript.h"
 #include "testfiles.h"
+#include "windowdriver.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScopeGuard>
@@ -56,9 +62,14 @@ private slots:
     void init();
     void cleanup();
     void startState();
+    void accessibleNames_data();
+    void accessibleNames();
     void menus_data();
     void menus();
     void statusBarToggle();
+    void readableAndFocusShown_data();
+    void readableAndFocusShown();
+    void statusPanelsInNarrowWindow_data();
     void statusPanelsInNarrowWindow();
     void toolTipsOnCutCells();
     void tarnBlogOpensUserGuide();
@@ -132,6 +143,51 @@ void TestFrmIni::startState()
     QCOMPARE(keys->model()->headerData(0, Qt::Horizontal).toString(), u"名称"_s);
     QCOMPARE(keys->columnWidth(0), 127);
     QCOMPARE(keys->columnWidth(1), 187);
+}
+
+void TestFrmIni::accessibleNames_data()
+{
+    QTest::addColumn<QString>("object");
+    QTest::addColumn<int>("column"); // a column heading of that view, -1 for the control
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("described");
+    const QString path = dataFile(u"properties-three-sections.ini"_s);
+    QTest::newRow("section tree") << u"tvwSections"_s << -1 << u"项"_s << true;
+    QTest::newRow("the tree's hidden column heading") << u"tvwSections"_s << 0 << u"项"_s << false;
+    QTest::newRow("key list") << u"lstKeys"_s << -1 << u"名称和数据"_s << true;
+    QTest::newRow("name column") << u"lstKeys"_s << 0 << u"名称"_s << true;
+    QTest::newRow("data column") << u"lstKeys"_s << 1 << u"数据"_s << true;
+    QTest::newRow("status bar") << u"sbBar"_s << -1 << u"状态栏"_s << false;
+    // A label is read by its name alone: the panels' names follow their texts.
+    QTest::newRow("path panel") << u"sbBarPath"_s << -1 << u"文件："_s + path << false;
+    QTest::newRow("count panel") << u"sbBarCount"_s << -1 << u"项数：3 项目"_s << false;
+    QTest::newRow("Num Lock panel") << u"sbBarNum"_s << -1 << u"数字锁定键"_s << false;
+    QTest::newRow("Caps Lock panel") << u"sbBarCaps"_s << -1 << u"大写锁定键"_s << false;
+    QTest::newRow("Scroll Lock panel") << u"sbBarScroll"_s << -1 << u"滚动锁定键"_s << false;
+}
+
+// What a screen reader is told about each control of the window.
+void TestFrmIni::accessibleNames()
+{
+    QFETCH(QString, object);
+    QFETCH(int, column);
+    QFETCH(QString, name);
+    QFETCH(bool, described);
+    frmINI &w = *m_window;
+    QVERIFY(w.openPath(dataFile(u"properties-three-sections.ini"_s)));
+    QAccessibleInterface *control = QAccessible::queryAccessibleInterface(child<QWidget>(w, object));
+    QVERIFY(control);
+    if (column >= 0) {
+        QList<QAccessibleInterface *> headings;
+        for (int i = 0; i < control->childCount(); ++i) {
+            if (control->child(i)->role() == QAccessible::ColumnHeader)
+                headings << control->child(i);
+        }
+        QVERIFY(column < headings.size());
+        control = headings[column];
+    }
+    QCOMPARE(control->text(QAccessible::Name), name);
+    QCOMPARE(!control->text(QAccessible::Description).isEmpty(), described);
 }
 
 void TestFrmIni::menus_data()
@@ -212,18 +268,101 @@ void TestFrmIni::statusBarToggle()
     QCOMPARE(keys->height(), keysHeight);
 }
 
+void TestFrmIni::readableAndFocusShown_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<QString>("focused"); // the view that has the keyboard focus
+    QTest::newRow("light theme, focus in the tree") << false << u"tvwSections"_s;
+    QTest::newRow("light theme, focus in the key list") << false << u"lstKeys"_s;
+    QTest::newRow("dark theme, focus in the tree") << true << u"tvwSections"_s;
+    QTest::newRow("dark theme, focus in the key list") << true << u"lstKeys"_s;
+}
+
+// The window follows the desktop's theme: under a light and a dark one every text reads
+// at 4.5:1 or more (WCAG AA), selected ones too. The view with the keyboard focus shows
+// it, its frame and its selection in the theme's selection colour, the other's selection
+// in a quieter one.
+void TestFrmIni::readableAndFocusShown()
+{
+    QFETCH(bool, dark);
+    QFETCH(QString, focused);
+    const Looks::Theme theme(dark);
+    // A window made under the theme: a test runs no event loop, and Qt hands a new
+    // palette to the widgets there are only once one runs.
+    m_window.reset();
+    const auto window = WindowDriver::openWindow(dataFile(u"properties-three-sections.ini"_s));
+    QVERIFY(window);
+    frmINI &w = *window;
+    const WindowDriver driver(w);
+    QTreeView *tree = driver.tree();
+    QTreeView *keys = driver.keys();
+    driver.clickNode(2); // "one": keys a and b
+    w.document().setCurrentRow(2, 0, true);
+    child<QWidget>(w, focused)->setFocus();
+    QTRY_VERIFY(child<QWidget>(w, focused)->hasFocus());
+    const QImage shot = w.grab().toImage();
+
+    const auto inWindow = [&w](const QWidget *widget, const QRect &rect) {
+        return QRect(widget->mapTo(&w, rect.topLeft()), rect.size());
+    };
+    const QModelIndex root = tree->model()->index(0, 0);
+    const QModelIndex one = tree->model()->index(0, 0, root);
+    const QHeaderView *header = keys->header();
+    const QMenuBar *menus = w.menuBar();
+    const bool inTree = focused == u"tvwSections"_s;
+    // The selection in the view with the focus is the theme's own (few themes give it
+    // 4.5:1); the quieter one of the other view is the program's.
+    const QRect quietSelection = inTree
+        ? inWindow(keys->viewport(), keys->visualRect(keys->model()->index(0, 0)))
+        : inWindow(tree->viewport(), tree->visualRect(one));
+    const QList<std::pair<QString, QRect>> texts = {
+        {u"selection without the focus"_s, quietSelection},
+        {u"another node"_s, inWindow(tree->viewport(), tree->visualRect(tree->model()->index(1, 0, root)))},
+        {u"another key's data"_s, inWindow(keys->viewport(), keys->visualRect(keys->model()->index(1, 1)))},
+        {u"column heading"_s,
+         inWindow(header, QRect(header->sectionPosition(0), 0, header->sectionSize(0), header->height()))},
+        {u"path panel"_s, inWindow(child<QWidget>(w, u"sbBarPath"_s), child<QWidget>(w, u"sbBarPath"_s)->rect())},
+        {u"count panel"_s, inWindow(child<QWidget>(w, u"sbBarCount"_s), child<QWidget>(w, u"sbBarCount"_s)->rect())},
+        {u"menu 文件"_s, inWindow(menus, menus->actionGeometry(menus->actions().constFirst()))},
+    };
+    for (const auto &[what, area] : texts) {
+        const double ratio = Looks::inkContrast(shot, area);
+        QVERIFY2(ratio >= 4.5, qPrintable(u"%1: %2:1"_s.arg(what).arg(ratio, 0, 'f', 2)));
+    }
+
+    const QColor highlight = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
+    const auto rowColour = [&](const QTreeView *view, const QModelIndex &index) {
+        const QRect rect = view->visualRect(index);
+        return shot.pixelColor(view->viewport()->mapTo(&w, QPoint(rect.right() - 2, rect.center().y())));
+    };
+    const auto frameColour = [&](const QTreeView *view) {
+        return shot.pixelColor(view->mapTo(&w, QPoint(0, view->height() / 2)));
+    };
+    // The style may shade a selection a little.
+    const auto isHighlight = [&highlight](const QColor &colour) {
+        return qAbs(colour.red() - highlight.red()) <= 8 && qAbs(colour.green() - highlight.green()) <= 8
+               && qAbs(colour.blue() - highlight.blue()) <= 8;
+    };
+    QCOMPARE(isHighlight(rowColour(tree, one)), inTree);
+    QCOMPARE(isHighlight(frameColour(tree)), inTree);
+    QCOMPARE(isHighlight(rowColour(keys, keys->model()->index(0, 1))), !inTree);
+    QCOMPARE(isHighlight(frameColour(keys)), !inTree);
+}
+
 void TestFrmIni::shortcuts_data()
 {
     QTest::addColumn<QKeySequence>("keys");
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("dialog"); // the title of the modal that opens, "" for none
-    QTest::newRow("Ctrl+N") << QKeySequence(u"Ctrl+N"_s) << u"mnuFileNew"_s << QString();
-    QTest::newRow("F5") << QKeySequence(u"F5"_s) << u"mnuViewRefresh"_s << QString();
-    QTest::newRow("Ctrl+O") << QKeySequence(u"Ctrl+O"_s) << u"mnuFileOpen"_s << u"打开INI文件"_s;
-    QTest::newRow("Ctrl+S") << QKeySequence(u"Ctrl+S"_s) << u"mnuFileSave"_s << u"Save INI file"_s;
-    QTest::newRow("Ctrl+P") << QKeySequence(u"Ctrl+P"_s) << u"mnuViewProperties"_s << u"属性"_s;
+    // The wait pointer is up while the document is replaced (never under a dialog).
+    QTest::addColumn<bool>("waitWhileReset");
+    QTest::newRow("Ctrl+N") << QKeySequence(u"Ctrl+N"_s) << u"mnuFileNew"_s << QString() << true;
+    QTest::newRow("F5") << QKeySequence(u"F5"_s) << u"mnuViewRefresh"_s << QString() << true;
+    QTest::newRow("Ctrl+O") << QKeySequence(u"Ctrl+O"_s) << u"mnuFileOpen"_s << u"打开INI文件"_s << false;
+    QTest::newRow("Ctrl+S") << QKeySequence(u"Ctrl+S"_s) << u"mnuFileSave"_s << u"Save INI file"_s << false;
+    QTest::newRow("Ctrl+P") << QKeySequence(u"Ctrl+P"_s) << u"mnuViewProperties"_s << u"属性"_s << false;
     QTest::newRow("Ctrl+S, folder gone") << QKeySequence(u"Ctrl+S"_s) << u"mnuFileSave"_s
-                                         << u"Tarnwick"_s;
+                                         << u"Tarnwick"_s << false;
 }
 
 void TestFrmIni::shortcuts()
@@ -231,6 +370,7 @@ void TestFrmIni::shortcuts()
     QFETCH(QKeySequence, keys);
     QFETCH(QString, action);
     QFETCH(QString, dialog);
+    QFETCH(bool, waitWhileReset);
     frmINI &w = *m_window;
     IniDocument &doc = w.document();
     // New and Refresh show their effect on a file with an unsaved section added.
@@ -260,8 +400,19 @@ void TestFrmIni::shortcuts()
         });
     }
 
+    bool waitSeen = false;
+    connect(&doc, &IniDocument::aboutToReset, this, [&waitSeen] {
+        const QCursor *pointer = QGuiApplication::overrideCursor();
+        waitSeen = pointer && pointer->shape() == Qt::WaitCursor;
+    });
+    ModalScript::takeUnexpected();
+
     QTest::keySequence(&w, keys);
 
+    disconnect(&doc, &IniDocument::aboutToReset, this, nullptr);
+    QCOMPARE(waitSeen, waitWhileReset);
+    QVERIFY(!QGuiApplication::overrideCursor());
+    QCOMPARE(ModalScript::takeUnexpected(), QStringList()); // no dialog under the wait pointer
     QCOMPARE(triggered.size(), 1);
     QCOMPARE(ModalScript::pending(), 0);
     QCOMPARE(seen, dialog);
@@ -276,10 +427,22 @@ void TestFrmIni::shortcuts()
     }
 }
 
+void TestFrmIni::statusPanelsInNarrowWindow_data()
+{
+    QTest::addColumn<qreal>("points"); // the desktop's font
+    for (const qreal points : Looks::fontSizes())
+        QTest::addRow("%g pt", points) << points;
+}
+
 void TestFrmIni::statusPanelsInNarrowWindow()
 {
+    QFETCH(qreal, points);
+    const Looks::AppFont font(points);
+    // Made under the font: a test runs no event loop to hand it to the widgets there are.
+    m_window.reset();
+    m_window = WindowDriver::openWindow(dataFile(u"properties-three-sections.ini"_s));
+    QVERIFY(m_window);
     frmINI &w = *m_window;
-    QVERIFY(w.openPath(dataFile(u"properties-three-sections.ini"_s)));
     const QStringList names = {u"sbBarPath"_s, u"sbBarCount"_s, u"sbBarNum"_s, u"sbBarCaps"_s,
                                u"sbBarScroll"_s};
     const QList<int> minimum = {96, 96, 40, 40, 40};
@@ -291,8 +454,14 @@ void TestFrmIni::statusPanelsInNarrowWindow()
         for (qsizetype i = 0; i < names.size(); ++i) {
             auto *panel = child<QLabel>(w, names[i]);
             const QRect place(panel->mapTo(bar, QPoint()), panel->size());
-            // Each panel whole, after the one before it: nothing drawn over another.
+            // Each panel whole, after the one before it: nothing drawn over another. Only
+            // the path may be cut; the others are as wide as their texts.
             QVERIFY2(panel->width() >= minimum[i], qPrintable(names[i]));
+            if (i > 0)
+                QVERIFY2(panel->width() >= panel->sizeHint().width(),
+                         qPrintable(u"%1: %2 for %3"_s.arg(names[i]).arg(panel->width()).arg(panel->sizeHint().width())));
+            if (points == 9 && i > 1)
+                QCOMPARE(panel->width(), 40); // the design's width at the default font
             QVERIFY2(place.left() > right, qPrintable(u"%1 at %2"_s.arg(names[i]).arg(width)));
             right = place.right();
         }

@@ -1,5 +1,7 @@
 #include "frmproperties.h"
+#include "looks.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -8,6 +10,14 @@
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+// A file read from disk: a Latin path beside Chinese captions and values.
+PropertiesInfo fileOnDisk()
+{
+    return {u"app.ini"_s, u"/tmp/cfg/app.ini"_s, u"3个"_s, u"7个"_s, u"文件保存到硬盘"_s, u"GB18030"_s};
+}
+} // namespace
 
 class tst_frmProperties : public QObject
 {
@@ -20,6 +30,10 @@ private slots:
     void longTextsCutInTheMiddle_data();
     void longTextsCutInTheMiddle();
     void valuesOnTheirCaptionsBaseline();
+    void readableOnLightAndDarkDesktops_data();
+    void readableOnLightAndDarkDesktops();
+    void growsWithTheFont_data();
+    void growsWithTheFont();
     void minimisedComesBack();
     void closes_data();
     void closes();
@@ -70,6 +84,27 @@ void tst_frmProperties::texts()
         QCOMPARE(label->width(), label->sizeHint().width());
         QCOMPARE(label->textFormat(), Qt::PlainText);
     }
+    // A screen reader reads the title once, no picture, and each value after its caption
+    // (whole where the label cuts it).
+    QAccessibleInterface *self = QAccessible::queryAccessibleInterface(&dialog);
+    QStringList read;
+    for (int i = 0; i < self->childCount(); ++i)
+        read << self->child(i)->object()->objectName();
+    QCOMPARE(read, QStringList({u"lblApp"_s, u"Line1"_s, u"Label3"_s, u"lblPath"_s, u"Label1"_s,
+                                u"lblSections"_s, u"Label2"_s, u"lblKeys"_s, u"Label4"_s,
+                                u"lblStatus"_s, u"Label5"_s, u"lblEncoding"_s, u"Line2"_s,
+                                u"cmdOK"_s}));
+    for (qsizetype i = 2; i < expected.size(); i += 2) {
+        QAccessibleInterface *value =
+            QAccessible::queryAccessibleInterface(dialog.findChild<QLabel *>(expected[i + 1].first));
+        QCOMPARE(value->text(QAccessible::Name), expected[i].second + expected[i + 1].second);
+        const auto labels = value->relations(QAccessible::Label);
+        QCOMPARE(labels.size(), 1);
+        QCOMPARE(labels.constFirst().first->object()->objectName(), expected[i].first);
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(dialog.findChild<QLabel *>(u"lblApp"_s))
+                 ->text(QAccessible::Name),
+             info.title);
     // Caption and value share a line.
     QCOMPARE(dialog.findChild<QLabel *>(u"lblKeys"_s)->y(), dialog.findChild<QLabel *>(u"Label2"_s)->y());
     QCOMPARE(dialog.findChild<QLabel *>(u"lblPath"_s)->pos(), QPoint(136, 120));
@@ -141,8 +176,7 @@ void tst_frmProperties::longTextsCutInTheMiddle()
 void tst_frmProperties::valuesOnTheirCaptionsBaseline()
 {
     // A Latin path and a Chinese caption come from fonts of different ascent.
-    frmProperties dialog(nullptr, PropertiesInfo{u"app.ini"_s, u"/tmp/cfg/app.ini"_s, u"3个"_s,
-                                                 u"7个"_s, u"文件保存到硬盘"_s, u"GB18030"_s});
+    frmProperties dialog(nullptr, fileOnDisk());
     const QList<std::pair<QString, QString>> pairs = {{u"Label3"_s, u"lblPath"_s},
                                                       {u"Label1"_s, u"lblSections"_s},
                                                       {u"Label2"_s, u"lblKeys"_s},
@@ -165,6 +199,72 @@ void tst_frmProperties::valuesOnTheirCaptionsBaseline()
     }
 }
 
+void tst_frmProperties::readableOnLightAndDarkDesktops_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light theme") << false;
+    QTest::newRow("dark theme") << true;
+}
+
+// Every caption and value keeps dark text on the dialog's white (WCAG AA: 4.5:1), and
+// the large grey title 3:1, whatever the desktop's theme.
+void tst_frmProperties::readableOnLightAndDarkDesktops()
+{
+    QFETCH(bool, dark);
+    const Looks::Theme theme(dark);
+    frmProperties dialog(nullptr, fileOnDisk());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QImage shot = dialog.grab().toImage();
+    const QStringList texts = {u"Label3"_s, u"lblPath"_s, u"Label1"_s, u"lblSections"_s, u"Label2"_s,
+                               u"lblKeys"_s, u"Label4"_s, u"lblStatus"_s, u"Label5"_s, u"lblEncoding"_s,
+                               u"cmdOK"_s};
+    for (const QString &name : texts) {
+        // Inside a button's frame: its edge is no text.
+        const QWidget *w = dialog.findChild<QWidget *>(name);
+        const QRect area = name == u"cmdOK"_s ? w->geometry().adjusted(4, 4, -4, -4) : w->geometry();
+        const double ratio = Looks::inkContrast(shot, area);
+        QVERIFY2(ratio >= 4.5, qPrintable(u"%1: %2:1"_s.arg(name).arg(ratio, 0, 'f', 2)));
+    }
+    QVERIFY(Looks::inkContrast(shot, dialog.findChild<QWidget *>(u"lblApp"_s)->geometry()) >= 3);
+}
+
+void tst_frmProperties::growsWithTheFont_data()
+{
+    QTest::addColumn<qreal>("points"); // the desktop's font
+    for (const qreal points : Looks::fontSizes())
+        QTest::addRow("%g pt", points) << points;
+}
+
+// At the default font the dialog has its designed size; with a larger one it grows so
+// that every text and the button hold their text (their sizeHint), inside the dialog,
+// none over another (but the shadow under the title).
+void tst_frmProperties::growsWithTheFont()
+{
+    QFETCH(qreal, points);
+    const Looks::AppFont font(points);
+    frmProperties dialog(nullptr, fileOnDisk());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    if (points == 9)
+        QCOMPARE(dialog.size(), QSize(481, 312));
+    QList<QWidget *> parts = dialog.findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    parts.removeOne(dialog.findChild<QWidget *>(u"lblShadow"_s));
+    QCOMPARE(parts.size(), 15);
+    for (const QWidget *w : std::as_const(parts)) {
+        const QString name = w->objectName();
+        QVERIFY2(dialog.rect().contains(w->geometry()), qPrintable(name));
+        if (points > 9 && (qobject_cast<const QLabel *>(w) || qobject_cast<const QPushButton *>(w))) {
+            QVERIFY2(w->width() >= w->sizeHint().width() && w->height() >= w->sizeHint().height(),
+                     qPrintable(u"%1: %2x%3 for %4x%5"_s.arg(name).arg(w->width()).arg(w->height())
+                                    .arg(w->sizeHint().width()).arg(w->sizeHint().height())));
+        }
+        for (const QWidget *other : std::as_const(parts))
+            QVERIFY2(w == other || !w->geometry().intersects(other->geometry()),
+                     qPrintable(name + u" over "_s + other->objectName()));
+    }
+}
+
 void tst_frmProperties::minimisedComesBack()
 {
     // A window manager may offer a minimise button anyway; a minimised modal dialog would
@@ -179,14 +279,17 @@ void tst_frmProperties::minimisedComesBack()
 
 void tst_frmProperties::closes_data()
 {
-    QTest::addColumn<bool>("useCloseBox");
-    QTest::newRow("OK") << false;
-    QTest::newRow("close box") << true;
+    QTest::addColumn<QString>("how");
+    QTest::newRow("OK") << u"click"_s;
+    QTest::newRow("close box") << u"close"_s;
+    // The button has the focus from the start.
+    QTest::newRow("Enter") << u"enter"_s;
+    QTest::newRow("keypad Enter") << u"keypad"_s;
 }
 
 void tst_frmProperties::closes()
 {
-    QFETCH(bool, useCloseBox);
+    QFETCH(QString, how);
 
     frmProperties dialog(nullptr, PropertiesInfo{});
     bool answered = false;
@@ -194,12 +297,17 @@ void tst_frmProperties::closes()
         QWidget *modal = QApplication::activeModalWidget();
         QVERIFY(modal);
         answered = true;
-        if (useCloseBox)
+        auto *ok = modal->findChild<QPushButton *>(u"cmdOK"_s);
+        if (how == u"close"_s)
             modal->close();
-        else
-            modal->findChild<QPushButton *>(u"cmdOK"_s)->click();
+        else if (how == u"click"_s)
+            ok->click();
+        else if (QTest::qWaitFor([ok] { return ok->hasFocus(); }))
+            QTest::keyClick(ok, how == u"enter"_s ? Qt::Key_Return : Qt::Key_Enter,
+                            how == u"enter"_s ? Qt::NoModifier : Qt::KeypadModifier);
     });
-    dialog.exec();
+    QTimer::singleShot(5000, &dialog, &QDialog::reject); // rather than hang
+    QCOMPARE(dialog.exec(), how == u"close"_s ? int(QDialog::Rejected) : int(QDialog::Accepted));
     QVERIFY(answered);
     QVERIFY(!dialog.isVisible());
 }

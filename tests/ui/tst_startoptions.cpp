@@ -63,6 +63,19 @@ void TestStartOptions::parse_data()
         << QStringList{u"--encoding"_s, u"klingon"_s, u"a.ini"_s} << int(A::Error) << QString() << 2 << QString();
     QTest::newRow("encoding without a file")
         << QStringList{u"--encoding"_s, u"utf-8"_s} << int(A::Error) << QString() << 2 << QString();
+    // As file managers and desktops hand files over.
+    QTest::newRow("file URL")
+        << QStringList{u"file:///tmp/a.ini"_s} << int(A::Run) << u"/tmp/a.ini"_s << 0 << QString();
+    QTest::newRow("file URL, Chinese and a blank percent-encoded")
+        << QStringList{u"file:///tmp/%E9%85%8D%E7%BD%AE%20a.ini"_s} << int(A::Run) << u"/tmp/配置 a.ini"_s << 0
+        << QString();
+    QTest::newRow("file URL of localhost, in an encoding")
+        << QStringList{u"--encoding=gbk"_s, u"FILE://localhost/tmp/a.ini"_s} << int(A::Run) << u"/tmp/a.ini"_s
+        << 0 << EncodingShownAs(TextEncoding::Legacy);
+    QTest::newRow("file URL of another machine")
+        << QStringList{u"file://server/share/a.ini"_s} << int(A::Error) << QString() << 2 << QString();
+    QTest::newRow("a file named like a URL of no file")
+        << QStringList{u"file:"_s} << int(A::Error) << QString() << 2 << QString();
 }
 
 void TestStartOptions::parse()
@@ -109,7 +122,12 @@ void TestStartOptions::nativeFileName_data()
         << QByteArrayList{"\xED\xA0\x80.ini"} << u"\uFFFD\uFFFD\uFFFD.ini"_s << false;
     QTest::newRow("cut off inside a character")
         << QByteArrayList{"a\xE4\xB8"} << u"a\uFFFD\uFFFD"_s << false;
+    // A URL keeps the bytes percent-encoded.
+    QTest::newRow("file URL of a name not valid in UTF-8")
+        << QByteArrayList{"file:///tmp/bad%FFname.ini"} << u"/tmp/bad\uFFFDname.ini"_s << false;
 #endif
+    QTest::newRow("file URL of a valid name")
+        << QByteArrayList{"file:///tmp/caf%C3%A9.ini"} << u"/tmp/caf\u00E9.ini"_s << true;
     // Only the file's own bytes count, not those of a Qt option's value.
     QTest::newRow("bad bytes in a Qt option's value")
         << QByteArrayList{"-title", "bad\xFF", "a.ini"} << u"a.ini"_s << true;

@@ -101,11 +101,6 @@ DiskCalls &diskCalls()
     return calls;
 }
 
-QString systemReason(int code)
-{
-    return qt_error_string(code);
-}
-
 bool syncDescriptor(int fd, int *code)
 {
     while (diskCalls().fsync(fd) != 0) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "systemreason.h" // the reasons for the codes these calls leave in errno
+
 #include <QString>
 #include <QtGlobal>
 
@@ -36,8 +38,6 @@ DiskCalls &diskCalls();
 // The real system calls.
 DiskCalls realDiskCalls();
 
-// The reason for errno code as the system words it.
-QString systemReason(int code);
 
 // fsync() of an open file, its result checked: false with *code set when the system
 // reports that the bytes may not be on disk. A file system that cannot sync at all

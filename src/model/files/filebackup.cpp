@@ -111,8 +111,8 @@ bool makeBackup(int fd, const QString &target, FileBackup *backup, QString *erro
             copy.close();
         if (!temp.isEmpty())
             diskCalls().unlink((named ? backup->path : temp).constData());
-        const QString where = QFile::decodeName(named || temp.isEmpty() ? backup->folder : backup->path);
-        return failWith(error, u"无法为原来的内容做备份（%1）：%2"_s.arg(where, systemReason(code)));
+        return failWith(error, u"无法为原来的内容做备份（%1）：%2"_s.arg(QFile::decodeName(backup->folder),
+                                                                          systemReason(code)));
     };
     if (!createTemp(backup->folder, tempFor, 0600, &copy, &temp)) {
         temp.clear();

@@ -4,6 +4,7 @@
 #include "filestamp.h"
 #include "inplacewrite.h"
 #include "sinkdevice.h"
+#include "systemreason.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -118,24 +119,29 @@ bool replaceWithSaveFile(const QString &path, const ContentProducer &produce, QS
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return failWith(error, file.errorString());
+        return failWith(error, deviceReason(file, lastSystemError()));
     ContentHash hash;
     bool refused = false;
+    int refusedCode = 0;
     SinkDevice device([&](QByteArrayView piece) {
         refused = file.write(piece.data(), piece.size()) != piece.size();
+        if (refused)
+            refusedCode = lastSystemError();
         if (!refused)
             hash.add(piece);
         return !refused;
     });
     QString reason;
     if (!produce(device, &reason)) {
+        // QSaveFile keeps no reason of a refused write ("Unknown error"): the system's
+        // error, read at once, tells.
         if (refused || reason.isEmpty())
-            reason = file.errorString();
+            reason = deviceReason(file, refused ? refusedCode : lastSystemError());
         file.cancelWriting();
         return failWith(error, reason);
     }
     if (!file.commit())
-        return failWith(error, file.errorString());
+        return failWith(error, deviceReason(file, lastSystemError()));
     if (stamp) {
         QFile written(path);
         if (written.open(QIODevice::ReadOnly)) {

@@ -7,6 +7,7 @@
 #include "inireader.h"
 #include "iniwriter.h"
 #include "memorybudget.h"
+#include "systemreason.h"
 #include "textcodec.h"
 
 #include <QDir>
@@ -86,7 +87,7 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error, Fi
         return fail(short_);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
+        return fail(deviceReason(file, lastSystemError()));
     FileStamp read = stampOfOpenFile(file, nativePath);
     DocumentContent content;
     // A document opened in an encoding the user named is read again in it (View,
@@ -96,10 +97,12 @@ ReadResult ReadIniFile(IniDocument &doc, const QString &path, QString *error, Fi
     try {
         // readAll() reports no failure of its own: the file's error state tells.
         QString reason;
-        if (!readIni(content, file, &reason, encoding))
-            return fail(reason);
+        const bool parsed = readIni(content, file, &reason, encoding);
+        // A failing file is named by the system's reason, which readIni gives in Qt's words.
         if (file.error() != QFileDevice::NoError)
-            return fail(file.errorString());
+            return fail(deviceReason(file, 0));
+        if (!parsed)
+            return fail(reason);
         content.encodingGiven = encoding.has_value();
         if (stamp)
             finishReadStamp(&read, file);

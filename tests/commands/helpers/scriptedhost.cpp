@@ -10,9 +10,25 @@ int ScriptedHost::count(const QString &prefix) const
     return n;
 }
 
+void ScriptedHost::record(const QString &call)
+{
+    calls << (busyDepth > 0 ? u"busy: "_s + call : call);
+}
+
+void ScriptedHost::beginBusy()
+{
+    ++busySpans;
+    ++busyDepth;
+}
+
+void ScriptedHost::endBusy()
+{
+    --busyDepth;
+}
+
 bool ScriptedHost::answerFile(const QString &kind, FileDialogState &state)
 {
-    calls << kind + u' ' + state.title;
+    record(kind + u' ' + state.title);
     const std::optional<QString> answer = fileAnswers.isEmpty() ? std::nullopt : fileAnswers.dequeue();
     if (!answer)
         return false;
@@ -32,53 +48,53 @@ bool ScriptedHost::showSaveDialog(FileDialogState &state)
 
 bool ScriptedHost::askYesNo(const QString &title, const QString &text, Icon icon)
 {
-    calls << u"askYesNo "_s + title + u'|' + text + u'|'
-                 + (icon == Icon::Question ? u"Question"_s : u"None"_s);
+    record(u"askYesNo "_s + title + u'|' + text + u'|'
+                 + (icon == Icon::Question ? u"Question"_s : u"None"_s));
     return !yesNoAnswers.isEmpty() && yesNoAnswers.dequeue();
 }
 
 void ScriptedHost::showError(const QString &title, const QString &text)
 {
-    calls << u"showError "_s + title + u'|' + text;
+    record(u"showError "_s + title + u'|' + text);
 }
 
 void ScriptedHost::clearClipboard()
 {
-    calls << u"clearClipboard"_s;
+    record(u"clearClipboard"_s);
     clipboard.clear();
     ++clipboardClears;
 }
 
 void ScriptedHost::setClipboardText(const QString &text)
 {
-    calls << u"setClipboardText "_s + text;
+    record(u"setClipboardText "_s + text);
     clipboard = text;
     ++clipboardSets;
 }
 
 void ScriptedHost::editNodeLabel(int treeIndex)
 {
-    calls << u"editNodeLabel "_s + QString::number(treeIndex);
+    record(u"editNodeLabel "_s + QString::number(treeIndex));
 }
 
 void ScriptedHost::editKeyName(int member, qsizetype row)
 {
-    calls << u"editKeyName "_s + QString::number(member) + u' ' + QString::number(row);
+    record(u"editKeyName "_s + QString::number(member) + u' ' + QString::number(row));
 }
 
 void ScriptedHost::focusTree()
 {
-    calls << u"focusTree"_s;
+    record(u"focusTree"_s);
 }
 
 void ScriptedHost::focusKeyList(int member)
 {
-    calls << u"focusKeyList "_s + QString::number(member);
+    record(u"focusKeyList "_s + QString::number(member));
 }
 
 bool ScriptedHost::runValueEditor(ValueEditRequest &request)
 {
-    calls << u"runValueEditor "_s + request.EditKeyName;
+    record(u"runValueEditor "_s + request.EditKeyName);
     editorRequests << request;
     if (editorScripts.isEmpty())
         return false;
@@ -87,10 +103,10 @@ bool ScriptedHost::runValueEditor(ValueEditRequest &request)
 
 void ScriptedHost::showProperties(const PropertiesInfo &info)
 {
-    calls << u"showProperties "_s + info.title;
+    record(u"showProperties "_s + info.title);
 }
 
 void ScriptedHost::closeMainWindow()
 {
-    calls << u"closeMainWindow"_s;
+    record(u"closeMainWindow"_s);
 }

@@ -11,7 +11,9 @@
 // A CommandHost for tests. It writes one line per call into `calls` (for example
 // "focusTree", "editNodeLabel 2", "askYesNo 删除项|text|Question"), answers questions and
 // dialogs from queues, and keeps a fake clipboard. An empty queue answers No, Cancel or
-// "no file": a test that forgets to script an answer changes nothing by accident.
+// "no file": a test that forgets to script an answer changes nothing by accident. A call
+// made while a busy guard lives is written as "busy: " and the line, so that a command
+// that asks or reports under the wait pointer shows in every comparison of calls.
 class ScriptedHost : public CommandHost
 {
 public:
@@ -23,6 +25,9 @@ public:
     QQueue<std::optional<QString>> fileAnswers; // nullopt cancels
     QQueue<EditorScript> editorScripts;
     QList<ValueEditRequest> editorRequests; // what each value editor was opened with
+
+    int busySpans = 0; // busy guards taken, nested ones too
+    int busyDepth = 0; // busy guards alive now
 
     QString clipboard;
     int clipboardClears = 0;
@@ -45,6 +50,11 @@ public:
     void showProperties(const PropertiesInfo &info) override;
     void closeMainWindow() override;
 
+protected:
+    void beginBusy() override;
+    void endBusy() override;
+
 private:
+    void record(const QString &call);
     bool answerFile(const QString &kind, FileDialogState &state);
 };

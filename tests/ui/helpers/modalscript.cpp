@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
@@ -14,6 +15,13 @@ namespace {
 std::vector<QPointer<QTimer>> waiting;
 int answering = 0; // answers running now (they may wait in a nested dialog)
 QStringList unexpected;
+
+// A dialog that asks the user something under the wait pointer is a fault of its own.
+void noteWaitPointer(const QWidget *modal)
+{
+    if (QGuiApplication::overrideCursor())
+        unexpected << modal->windowTitle() + QStringLiteral(" (under the wait pointer)");
+}
 
 void forget(QTimer *timer)
 {
@@ -50,6 +58,7 @@ void ModalScript::answerNext(std::function<void(QWidget *)> answer)
         timer->stop();
         forget(timer);
         timer->deleteLater();
+        noteWaitPointer(modal);
         ++answering;
         answer(modal);
         --answering;
@@ -89,6 +98,7 @@ void ModalScript::startWatchdog()
             return;
         }
         seen = nullptr;
+        noteWaitPointer(modal);
         unexpected << modal->objectName() + QStringLiteral(" \"") + modal->windowTitle() + u'"';
         closeModal(modal);
     });

@@ -22,7 +22,8 @@ int dropPending();
 // Starts a timer that closes any modal dialog no answer waits for and remembers its
 // title, so that an unexpected dialog fails a test instead of hanging it.
 void startWatchdog();
-// The titles of the unexpected dialogs closed since the last call.
+// The titles of the unexpected dialogs closed since the last call, and of every dialog
+// answered or closed while the wait pointer was up (a user could not tell it waits).
 QStringList takeUnexpected();
 
 } // namespace ModalScript

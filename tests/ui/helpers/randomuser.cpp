@@ -300,9 +300,15 @@ void RandomUser::checkWindow()
     expect(difference.isEmpty(), u"document: "_s + difference + u" (window holds "_s + m_driver.outline() + u")"_s);
     const QStringList unexpected = ModalScript::takeUnexpected();
     expect(unexpected.isEmpty(), u"unexpected dialog: "_s + unexpected.join(u", "));
-    expect(m_window.findChild<QLabel *>(u"sbBarPath"_s)->text() == m_ref.statusPath
-               && m_window.findChild<QLabel *>(u"sbBarCount"_s)->text() == m_ref.statusCount,
+    expect(!QGuiApplication::overrideCursor(), u"the wait pointer stayed after the step"_s);
+    const QLabel *pathPanel = m_window.findChild<QLabel *>(u"sbBarPath"_s);
+    const QLabel *countPanel = m_window.findChild<QLabel *>(u"sbBarCount"_s);
+    expect(pathPanel->text() == m_ref.statusPath && countPanel->text() == m_ref.statusCount,
            u"status bar shows other texts than the document"_s);
+    // A screen reader reads the panels by their names, which hold the texts.
+    expect(pathPanel->accessibleName().endsWith(m_ref.statusPath)
+               && countPanel->accessibleName().endsWith(m_ref.statusCount),
+           u"the status panels' accessible names lag behind their texts"_s);
     expect(m_window.dialogs().fileName == m_dialogFileName,
            u"dialog file name \"%1\", expected \"%2\""_s.arg(m_window.dialogs().fileName, m_dialogFileName));
 
