@@ -9,6 +9,7 @@
 #include "sectiontreemodel.h"
 #include "sectiontreeview.h"
 #include "statuspanels.h"
+#include "textboxaccessible.h"
 #include "userguide.h"
 #include "windowhost.h"
 
@@ -44,6 +45,9 @@ frmINI::frmINI(QWidget *parent) : QMainWindow(parent)
     setWindowTitle(u"Tarnwick"_s);
     setWindowIcon(QIcon(u":/icons/tarnwick.svg"_s));
     setAcceptDrops(true);
+    // Every text box of the program, the dialogs' included, answers a screen reader
+    // without freezing at the end of its text.
+    TextBoxAccessibility::install();
 
     createViews();
     m_host = std::make_unique<WindowHost>(this, tvwSections, lstKeys, m_dialogs);

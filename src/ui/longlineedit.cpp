@@ -1,6 +1,6 @@
 #include "longlineedit.h"
 
-#include "longlineeditaccessible.h"
+#include "textboxaccessible.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -32,11 +32,7 @@ QStyleOptionFrame panelOption(const QWidget *box, bool frame)
 
 LongLineEdit::LongLineEdit(QWidget *parent) : QWidget(parent)
 {
-    static const bool accessible = [] {
-        QAccessible::installFactory(&LongLineEditAccessible::create);
-        return true;
-    }();
-    Q_UNUSED(accessible);
+    TextBoxAccessibility::install();
     // As QLineEdit sets itself up.
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);

@@ -23,7 +23,7 @@ class QMenu;
 // context menu (the same actions under the same names), the X11 selection clipboard and
 // its middle-button paste, text dropped on it, the style's frame with its focus
 // highlight, and the whole text through QAccessible as an editable text
-// (LongLineEditAccessible). Text that goes in keeps only its first line. Not offered:
+// (TextBoxAccessible). Text that goes in keeps only its first line. Not offered:
 // dragging text out, right-to-left layout, input masks and validators, the Unicode
 // control-character submenu.
 //

@@ -193,6 +193,60 @@ void TestLongLineEdit::sameAsLineEdit()
     QCOMPARE(boxes.longBox.selectedText(), boxes.longBox.text());
 }
 
+namespace {
+// Qt's own rules for characters, words and sentences (QAccessibleTextInterface's
+// defaults, which Qt's interface for QLineEdit uses) over the whole of a text: what a
+// screen reader hears from a box with that text.
+class WholeText : public QAccessibleTextInterface
+{
+public:
+    explicit WholeText(const QString &text, int cursor) : m_text(text), m_cursor(cursor) {}
+    QString text(int startOffset, int endOffset) const override
+    {
+        return m_text.mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return int(m_text.size()); }
+    void selection(int, int *startOffset, int *endOffset) const override { *startOffset = *endOffset = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return m_cursor; }
+    void setCursorPosition(int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint &) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int *startOffset, int *endOffset) const override
+    {
+        *startOffset = *endOffset = offset;
+        return {};
+    }
+    // -2 stands for the cursor, as Qt's interface for QLineEdit reads it before it asks
+    // the rules.
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
+                         int *endOffset) const override
+    {
+        return QAccessibleTextInterface::textAtOffset(at(offset), type, startOffset, endOffset);
+    }
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
+                             int *endOffset) const override
+    {
+        return QAccessibleTextInterface::textBeforeOffset(at(offset), type, startOffset, endOffset);
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
+                            int *endOffset) const override
+    {
+        return QAccessibleTextInterface::textAfterOffset(at(offset), type, startOffset, endOffset);
+    }
+
+private:
+    int at(int offset) const { return offset == -2 ? m_cursor : offset; }
+
+    QString m_text;
+    int m_cursor;
+};
+} // namespace
+
 void TestLongLineEdit::sameForScreenReaders_data()
 {
     QTest::addColumn<int>("boundary");
@@ -218,33 +272,45 @@ void TestLongLineEdit::sameForScreenReaders()
     Pair boxes;
     const QString text = sampleText();
     boxes.setText(text, 1234);
+    // Both boxes, the long one and Qt's line edit, answer with Qt's rules over the whole
+    // text.
     QAccessibleInterface *qt = QAccessible::queryAccessibleInterface(&boxes.line);
     QAccessibleInterface *ours = QAccessible::queryAccessibleInterface(&boxes.longBox);
     QVERIFY(qt && ours && ours->textInterface() && ours->editableTextInterface());
     QCOMPARE(ours->role(), qt->role());
     QCOMPARE(ours->text(QAccessible::Value), text);
     QCOMPARE(ours->state().editable, true);
-    QAccessibleTextInterface *a = qt->textInterface();
-    QAccessibleTextInterface *b = ours->textInterface();
-    QCOMPARE(b->characterCount(), a->characterCount());
-    QCOMPARE(b->cursorPosition(), a->cursorPosition());
+    const WholeText reference(text, boxes.line.cursorPosition());
     const auto type = QAccessible::TextBoundaryType(boundary);
-    int startA = 0, endA = 0, startB = 0, endB = 0;
-    QCOMPARE(b->textAtOffset(offset, type, &startB, &endB), a->textAtOffset(offset, type, &startA, &endA));
-    QCOMPARE(std::pair(startB, endB), std::pair(startA, endA));
-    QCOMPARE(b->textBeforeOffset(offset, type, &startB, &endB), a->textBeforeOffset(offset, type, &startA, &endA));
-    QCOMPARE(std::pair(startB, endB), std::pair(startA, endA));
-    QCOMPARE(b->textAfterOffset(offset, type, &startB, &endB), a->textAfterOffset(offset, type, &startA, &endA));
-    QCOMPARE(std::pair(startB, endB), std::pair(startA, endA));
-    // At the end of a text that ends in a word or a sentence Qt's own rule never returns;
-    // ours gives the last word or sentence (and no character, as Qt's).
+    for (QAccessibleInterface *box : {qt, ours}) {
+        QAccessibleTextInterface *b = box->textInterface();
+        QCOMPARE(b->characterCount(), reference.characterCount());
+        QCOMPARE(b->cursorPosition(), reference.cursorPosition());
+        int startA = 0, endA = 0, startB = 0, endB = 0;
+        QCOMPARE(b->textAtOffset(offset, type, &startB, &endB), reference.textAtOffset(offset, type, &startA, &endA));
+        QCOMPARE(std::pair(startB, endB), std::pair(startA, endA));
+        QCOMPARE(b->textBeforeOffset(offset, type, &startB, &endB),
+                 reference.textBeforeOffset(offset, type, &startA, &endA));
+        QCOMPARE(std::pair(startB, endB), std::pair(startA, endA));
+        QCOMPARE(b->textAfterOffset(offset, type, &startB, &endB),
+                 reference.textAfterOffset(offset, type, &startA, &endA));
+        QCOMPARE(std::pair(startB, endB), std::pair(startA, endA));
+    }
+    // At the end of a text that ends in a word or a sentence Qt's own rule never returns
+    // (Qt 6.4's line edit froze the program there); both boxes give the last word or
+    // sentence (and no character, as Qt's).
     boxes.longBox.setText(u"One. Two words"_s);
-    const QString last = b->textAtOffset(14, type, &startB, &endB);
-    if (type != QAccessible::CharBoundary) {
-        QVERIFY(!last.isEmpty());
-        QCOMPARE(endB, 14);
+    boxes.line.setText(u"One. Two words"_s);
+    for (QAccessibleInterface *box : {qt, ours}) {
+        int start = 0, end = 0;
+        const QString last = box->textInterface()->textAtOffset(14, type, &start, &end);
+        if (type != QAccessible::CharBoundary) {
+            QVERIFY(!last.isEmpty());
+            QCOMPARE(end, 14);
+        }
     }
     boxes.longBox.setText(text);
+    boxes.line.setText(text);
     // Editing through the interface edits the box.
     ours->editableTextInterface()->insertText(3, u"INS"_s);
     qt->editableTextInterface()->insertText(3, u"INS"_s);

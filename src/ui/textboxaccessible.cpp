@@ -1,6 +1,9 @@
-#include "longlineeditaccessible.h"
+#include "textboxaccessible.h"
 
 #include "longlineedit.h"
+
+#include <QFontMetrics>
+#include <QLineEdit>
 
 namespace {
 
@@ -66,51 +69,106 @@ QString around(const QString &text, int offset, QAccessible::TextBoundaryType ty
     }
 }
 
-} // namespace
-
-LongLineEditAccessible::LongLineEditAccessible(LongLineEdit *box)
-    : QAccessibleWidget(box, QAccessible::EditableText)
+// What differs between the two kinds of box.
+bool isPassword(const LongLineEdit *) { return false; }
+bool isPassword(const QLineEdit *box) { return box->echoMode() != QLineEdit::Normal; }
+bool isReadOnly(const LongLineEdit *) { return false; }
+bool isReadOnly(const QLineEdit *box) { return box->isReadOnly(); }
+QString placeholder(const LongLineEdit *) { return {}; }
+QString placeholder(const QLineEdit *box) { return box->placeholderText(); }
+QRect rectOfCharacter(LongLineEdit *box, int offset) { return box->characterRect(offset); }
+QRect rectOfCharacter(QLineEdit *box, int offset)
 {
+    // QLineEdit shows where its cursor is, not where another character is: the advance
+    // of the text between the two tells (these boxes hold short texts).
+    const QString text = box->displayText();
+    if (offset < 0 || offset >= text.size())
+        return {};
+    const QFontMetrics metrics(box->font());
+    const int cursor = box->cursorPosition();
+    const QRect cursorRect = box->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    const int x = cursorRect.x() + metrics.horizontalAdvance(text.left(offset))
+                  - metrics.horizontalAdvance(text.left(cursor));
+    const QRect local(x, cursorRect.y(), metrics.horizontalAdvance(text.mid(offset, 1)), cursorRect.height());
+    return QRect(box->mapToGlobal(local.topLeft()), local.size());
 }
 
-QAccessibleInterface *LongLineEditAccessible::create(const QString &className, QObject *object)
+QAccessibleInterface *createTextBoxAccessible(const QString &className, QObject *object)
 {
-    if (className == QLatin1StringView(LongLineEdit::staticMetaObject.className()) && object
-        && object->isWidgetType())
-        return new LongLineEditAccessible(static_cast<LongLineEdit *>(object));
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    if (className == QLatin1StringView(LongLineEdit::staticMetaObject.className()))
+        return new TextBoxAccessible<LongLineEdit>(static_cast<LongLineEdit *>(object));
+    if (className == QLatin1StringView(QLineEdit::staticMetaObject.className()))
+        return new TextBoxAccessible<QLineEdit>(static_cast<QLineEdit *>(object));
     return nullptr;
 }
 
-LongLineEdit *LongLineEditAccessible::box() const
+} // namespace
+
+namespace TextBoxAccessibility {
+void install()
 {
-    return static_cast<LongLineEdit *>(widget());
+    static const bool installed = [] {
+        QAccessible::installFactory(&createTextBoxAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+} // namespace TextBoxAccessibility
+
+template <typename Box>
+TextBoxAccessible<Box>::TextBoxAccessible(Box *box) : QAccessibleWidget(box, QAccessible::EditableText)
+{
 }
 
-QString LongLineEditAccessible::text(QAccessible::Text t) const
+template <typename Box>
+Box *TextBoxAccessible<Box>::box() const
 {
-    QString str = t == QAccessible::Value ? box()->text() : QString();
+    return static_cast<Box *>(widget());
+}
+
+template <typename Box>
+QString TextBoxAccessible<Box>::shownText() const
+{
+    return isPassword(box()) ? QString(box()->text().size(), u'*') : box()->text();
+}
+
+template <typename Box>
+QString TextBoxAccessible<Box>::text(QAccessible::Text t) const
+{
+    QString str = t == QAccessible::Value ? shownText() : QString();
     if (str.isEmpty())
         str = QAccessibleWidget::text(t);
+    if (str.isEmpty() && t == QAccessible::Description)
+        str = placeholder(box());
     return str;
 }
 
-void LongLineEditAccessible::setText(QAccessible::Text t, const QString &text)
+template <typename Box>
+void TextBoxAccessible<Box>::setText(QAccessible::Text t, const QString &text)
 {
-    if (t == QAccessible::Value)
-        box()->setText(text);
+    if (t == QAccessible::Value) {
+        if (!isReadOnly(box()))
+            box()->setText(text);
+    }
     else
         QAccessibleWidget::setText(t, text);
 }
 
-QAccessible::State LongLineEditAccessible::state() const
+template <typename Box>
+QAccessible::State TextBoxAccessible<Box>::state() const
 {
     QAccessible::State state = QAccessibleWidget::state();
-    state.editable = true;
+    state.editable = !isReadOnly(box());
+    state.readOnly = isReadOnly(box());
+    state.passwordEdit = isPassword(box());
     state.selectableText = true;
     return state;
 }
 
-void *LongLineEditAccessible::interface_cast(QAccessible::InterfaceType t)
+template <typename Box>
+void *TextBoxAccessible<Box>::interface_cast(QAccessible::InterfaceType t)
 {
     if (t == QAccessible::TextInterface)
         return static_cast<QAccessibleTextInterface *>(this);
@@ -119,7 +177,8 @@ void *LongLineEditAccessible::interface_cast(QAccessible::InterfaceType t)
     return QAccessibleWidget::interface_cast(t);
 }
 
-void LongLineEditAccessible::selection(int selectionIndex, int *startOffset, int *endOffset) const
+template <typename Box>
+void TextBoxAccessible<Box>::selection(int selectionIndex, int *startOffset, int *endOffset) const
 {
     *startOffset = *endOffset = 0;
     if (selectionIndex != 0 || !box()->hasSelectedText())
@@ -128,55 +187,64 @@ void LongLineEditAccessible::selection(int selectionIndex, int *startOffset, int
     *endOffset = *startOffset + box()->selectionLength();
 }
 
-int LongLineEditAccessible::selectionCount() const
+template <typename Box>
+int TextBoxAccessible<Box>::selectionCount() const
 {
     return box()->hasSelectedText() ? 1 : 0;
 }
 
-void LongLineEditAccessible::addSelection(int startOffset, int endOffset)
+template <typename Box>
+void TextBoxAccessible<Box>::addSelection(int startOffset, int endOffset)
 {
     setSelection(0, startOffset, endOffset);
 }
 
-void LongLineEditAccessible::removeSelection(int selectionIndex)
+template <typename Box>
+void TextBoxAccessible<Box>::removeSelection(int selectionIndex)
 {
     if (selectionIndex == 0)
         box()->deselect();
 }
 
-void LongLineEditAccessible::setSelection(int selectionIndex, int startOffset, int endOffset)
+template <typename Box>
+void TextBoxAccessible<Box>::setSelection(int selectionIndex, int startOffset, int endOffset)
 {
     if (selectionIndex == 0)
         box()->setSelection(startOffset, endOffset - startOffset);
 }
 
-int LongLineEditAccessible::cursorPosition() const
+template <typename Box>
+int TextBoxAccessible<Box>::cursorPosition() const
 {
     return box()->cursorPosition();
 }
 
-void LongLineEditAccessible::setCursorPosition(int position)
+template <typename Box>
+void TextBoxAccessible<Box>::setCursorPosition(int position)
 {
     box()->setCursorPosition(position);
 }
 
-QString LongLineEditAccessible::text(int startOffset, int endOffset) const
+template <typename Box>
+QString TextBoxAccessible<Box>::text(int startOffset, int endOffset) const
 {
     if (startOffset > endOffset)
         return {};
-    return box()->text().mid(startOffset, endOffset - startOffset);
+    return shownText().mid(startOffset, endOffset - startOffset);
 }
 
-int LongLineEditAccessible::characterCount() const
+template <typename Box>
+int TextBoxAccessible<Box>::characterCount() const
 {
     return int(box()->text().size());
 }
 
-QString LongLineEditAccessible::boundaryText(int offset, QAccessible::TextBoundaryType type, bool at,
+template <typename Box>
+QString TextBoxAccessible<Box>::boundaryText(int offset, QAccessible::TextBoundaryType type, bool at,
                                              const Rule &rule, int *startOffset, int *endOffset) const
 {
     *startOffset = *endOffset = -1;
-    const QString &text = box()->text();
+    const QString text = shownText();
     if (offset == -2)
         offset = cursorPosition();
     else if (offset == -1)
@@ -199,7 +267,8 @@ QString LongLineEditAccessible::boundaryText(int offset, QAccessible::TextBounda
     return around(text, offset, type, rule, startOffset, endOffset);
 }
 
-QString LongLineEditAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+template <typename Box>
+QString TextBoxAccessible<Box>::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                                  int *startOffset, int *endOffset) const
 {
     return boundaryText(offset, boundaryType, false, [boundaryType](QAccessibleTextInterface &s, int at, int *a, int *b) {
@@ -207,7 +276,8 @@ QString LongLineEditAccessible::textBeforeOffset(int offset, QAccessible::TextBo
     }, startOffset, endOffset);
 }
 
-QString LongLineEditAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+template <typename Box>
+QString TextBoxAccessible<Box>::textAfterOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                                 int *startOffset, int *endOffset) const
 {
     return boundaryText(offset, boundaryType, false, [boundaryType](QAccessibleTextInterface &s, int at, int *a, int *b) {
@@ -215,7 +285,8 @@ QString LongLineEditAccessible::textAfterOffset(int offset, QAccessible::TextBou
     }, startOffset, endOffset);
 }
 
-QString LongLineEditAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
+template <typename Box>
+QString TextBoxAccessible<Box>::textAtOffset(int offset, QAccessible::TextBoundaryType boundaryType,
                                              int *startOffset, int *endOffset) const
 {
     return boundaryText(offset, boundaryType, true, [boundaryType](QAccessibleTextInterface &s, int at, int *a, int *b) {
@@ -223,43 +294,55 @@ QString LongLineEditAccessible::textAtOffset(int offset, QAccessible::TextBounda
     }, startOffset, endOffset);
 }
 
-QRect LongLineEditAccessible::characterRect(int offset) const
+template <typename Box>
+QRect TextBoxAccessible<Box>::characterRect(int offset) const
 {
-    return box()->characterRect(offset);
+    return rectOfCharacter(box(), offset);
 }
 
-int LongLineEditAccessible::offsetAtPoint(const QPoint &point) const
+template <typename Box>
+int TextBoxAccessible<Box>::offsetAtPoint(const QPoint &point) const
 {
     return box()->cursorPositionAt(box()->mapFromGlobal(point));
 }
 
-void LongLineEditAccessible::scrollToSubstring(int startIndex, int endIndex)
+template <typename Box>
+void TextBoxAccessible<Box>::scrollToSubstring(int startIndex, int endIndex)
 {
     box()->setCursorPosition(endIndex);
     box()->setCursorPosition(startIndex);
 }
 
-QString LongLineEditAccessible::attributes(int offset, int *startOffset, int *endOffset) const
+template <typename Box>
+QString TextBoxAccessible<Box>::attributes(int offset, int *startOffset, int *endOffset) const
 {
     // No text attributes, as in a QLineEdit.
     *startOffset = *endOffset = offset;
     return {};
 }
 
-void LongLineEditAccessible::deleteText(int startOffset, int endOffset)
+template <typename Box>
+void TextBoxAccessible<Box>::deleteText(int startOffset, int endOffset)
 {
     replaceText(startOffset, endOffset, QString());
 }
 
-void LongLineEditAccessible::insertText(int offset, const QString &text)
+template <typename Box>
+void TextBoxAccessible<Box>::insertText(int offset, const QString &text)
 {
     replaceText(offset, offset, text);
 }
 
-void LongLineEditAccessible::replaceText(int startOffset, int endOffset, const QString &text)
+template <typename Box>
+void TextBoxAccessible<Box>::replaceText(int startOffset, int endOffset, const QString &text)
 {
     // As QAccessibleLineEdit: the box's text set anew.
+    if (isReadOnly(box()))
+        return;
     QString whole = box()->text();
     whole.replace(startOffset, endOffset - startOffset, text);
     box()->setText(whole);
 }
+
+template class TextBoxAccessible<LongLineEdit>;
+template class TextBoxAccessible<QLineEdit>;
