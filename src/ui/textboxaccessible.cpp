@@ -1,43 +1,12 @@
 #include "textboxaccessible.h"
 
 #include "longlineedit.h"
+#include "textstretch.h"
 
 #include <QFontMetrics>
 #include <QLineEdit>
 
 namespace {
-
-// A stretch of the text, so that Qt's own rules for characters, words and sentences
-// (QAccessibleTextInterface's default textAtOffset and the like) run on it rather than
-// on the whole text.
-class Stretch : public QAccessibleTextInterface
-{
-public:
-    explicit Stretch(QStringView text) : m_text(text.toString()) {}
-    QString text(int startOffset, int endOffset) const override
-    {
-        return m_text.mid(startOffset, endOffset - startOffset);
-    }
-    int characterCount() const override { return int(m_text.size()); }
-    void selection(int, int *startOffset, int *endOffset) const override { *startOffset = *endOffset = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return 0; }
-    void setCursorPosition(int) override {}
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint &) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int offset, int *startOffset, int *endOffset) const override
-    {
-        *startOffset = *endOffset = offset;
-        return {};
-    }
-
-private:
-    QString m_text;
-};
 
 bool isLine(QAccessible::TextBoundaryType type)
 {
@@ -55,7 +24,7 @@ QString around(const QString &text, int offset, QAccessible::TextBoundaryType ty
     for (qsizetype reach = type == QAccessible::SentenceBoundary ? 4096 : 256;; reach *= 4) {
         const qsizetype from = qMax<qsizetype>(0, offset - reach);
         const qsizetype to = qMin(size, offset + reach);
-        Stretch stretch(QStringView(text).mid(from, to - from));
+        TextStretch stretch(QStringView(text).mid(from, to - from));
         int start = -1;
         int end = -1;
         const QString found = rule(stretch, int(offset - from), &start, &end);

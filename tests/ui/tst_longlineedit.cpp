@@ -1,4 +1,5 @@
 #include "longlineedit.h"
+#include "textstretch.h"
 
 #include <QAccessible>
 #include <QAccessibleInterface>
@@ -193,60 +194,6 @@ void TestLongLineEdit::sameAsLineEdit()
     QCOMPARE(boxes.longBox.selectedText(), boxes.longBox.text());
 }
 
-namespace {
-// Qt's own rules for characters, words and sentences (QAccessibleTextInterface's
-// defaults, which Qt's interface for QLineEdit uses) over the whole of a text: what a
-// screen reader hears from a box with that text.
-class WholeText : public QAccessibleTextInterface
-{
-public:
-    explicit WholeText(const QString &text, int cursor) : m_text(text), m_cursor(cursor) {}
-    QString text(int startOffset, int endOffset) const override
-    {
-        return m_text.mid(startOffset, endOffset - startOffset);
-    }
-    int characterCount() const override { return int(m_text.size()); }
-    void selection(int, int *startOffset, int *endOffset) const override { *startOffset = *endOffset = 0; }
-    int selectionCount() const override { return 0; }
-    void addSelection(int, int) override {}
-    void removeSelection(int) override {}
-    void setSelection(int, int, int) override {}
-    int cursorPosition() const override { return m_cursor; }
-    void setCursorPosition(int) override {}
-    QRect characterRect(int) const override { return {}; }
-    int offsetAtPoint(const QPoint &) const override { return -1; }
-    void scrollToSubstring(int, int) override {}
-    QString attributes(int offset, int *startOffset, int *endOffset) const override
-    {
-        *startOffset = *endOffset = offset;
-        return {};
-    }
-    // -2 stands for the cursor, as Qt's interface for QLineEdit reads it before it asks
-    // the rules.
-    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
-                         int *endOffset) const override
-    {
-        return QAccessibleTextInterface::textAtOffset(at(offset), type, startOffset, endOffset);
-    }
-    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
-                             int *endOffset) const override
-    {
-        return QAccessibleTextInterface::textBeforeOffset(at(offset), type, startOffset, endOffset);
-    }
-    QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
-                            int *endOffset) const override
-    {
-        return QAccessibleTextInterface::textAfterOffset(at(offset), type, startOffset, endOffset);
-    }
-
-private:
-    int at(int offset) const { return offset == -2 ? m_cursor : offset; }
-
-    QString m_text;
-    int m_cursor;
-};
-} // namespace
-
 void TestLongLineEdit::sameForScreenReaders_data()
 {
     QTest::addColumn<int>("boundary");
@@ -280,7 +227,8 @@ void TestLongLineEdit::sameForScreenReaders()
     QCOMPARE(ours->role(), qt->role());
     QCOMPARE(ours->text(QAccessible::Value), text);
     QCOMPARE(ours->state().editable, true);
-    const WholeText reference(text, boxes.line.cursorPosition());
+    // Qt's rules over the whole text: what a screen reader hears from a box with it.
+    const TextStretch reference(text, boxes.line.cursorPosition());
     const auto type = QAccessible::TextBoundaryType(boundary);
     for (QAccessibleInterface *box : {qt, ours}) {
         QAccessibleTextInterface *b = box->textInterface();
